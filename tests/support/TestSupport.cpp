@@ -1,0 +1,76 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+namespace testsupport {
+
+static QTemporaryDir *homeDir()
+{
+    static QTemporaryDir dir;
+    return &dir;
+}
+
+void prepareEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("VELARIX_AUDIO"))
+        qputenv("VELARIX_AUDIO", "null:2");
+    if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "120000");
+    // Always a private folder: tests running side by side must not share files.
+    qputenv("VELARIX_HOME", QFile::encodeName(homeDir()->path()));
+}
+
+QString fixtureDir()
+{
+    QString d = homeDir()->path() + "/fixtures";
+    QDir().mkpath(d);
+    return d;
+}
+
+QString ffmpeg(const QStringList &args, const QString &out)
+{
+    QString path = QDir::isAbsolutePath(out) ? out : fixtureDir() + "/" + out;
+    QProcess p;
+    QStringList all = {"-y", "-v", "error"};
+    all << args << path;
+    p.start("ffmpeg", all);
+    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+        qWarning() << "ffmpeg failed:" << all << p.readAllStandardError();
+        return QString();
+    }
+    return path;
+}
+
+QString tone(const QString &name, double hz, double seconds, int rate, int channels,
+             double amplitude)
+{
+    QString expr = QString("%1*sin(2*PI*%2*t)").arg(amplitude, 0, 'g', 10).arg(hz, 0, 'g', 10);
+    QStringList args = {"-f", "lavfi", "-i",
+                        QString("aevalsrc=%1:s=%2:d=%3").arg(expr).arg(rate).arg(seconds, 0, 'g', 10),
+                        "-ac", QString::number(channels)};
+    QString lower = name.toLower();
+    if (lower.endsWith(".wav"))
+        args << "-c:a" << "pcm_s16le";
+    else if (lower.endsWith(".mp3"))
+        args << "-c:a" << "libmp3lame" << "-b:a" << "192k";
+    else if (lower.endsWith(".ogg"))
+        args << "-c:a" << "libvorbis" << "-q:a" << "5";
+    else if (lower.endsWith(".wma"))
+        args << "-c:a" << "wmav2" << "-b:a" << "192k";
+    return ffmpeg(args, name);
+}
+
+QString writeFile(const QString &name, const QByteArray &bytes)
+{
+    QString path = fixtureDir() + "/" + name;
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+} // namespace testsupport
