@@ -48,10 +48,13 @@ QString ffmpeg(const QStringList &args, const QString &out)
 QString tone(const QString &name, double hz, double seconds, int rate, int channels,
              double amplitude)
 {
+    // One expression per channel: letting ffmpeg up-mix mono would lower the level by 3 dB.
     QString expr = QString("%1*sin(2*PI*%2*t)").arg(amplitude, 0, 'g', 10).arg(hz, 0, 'g', 10);
+    QStringList exprs;
+    for (int c = 0; c < channels; ++c)
+        exprs << expr;
     QStringList args = {"-f", "lavfi", "-i",
-                        QString("aevalsrc=%1:s=%2:d=%3").arg(expr).arg(rate).arg(seconds, 0, 'g', 10),
-                        "-ac", QString::number(channels)};
+                        QString("aevalsrc=%1:s=%2:d=%3").arg(exprs.join('|')).arg(rate).arg(seconds, 0, 'g', 10)};
     QString lower = name.toLower();
     if (lower.endsWith(".wav"))
         args << "-c:a" << "pcm_s16le";
@@ -62,6 +65,22 @@ QString tone(const QString &name, double hz, double seconds, int rate, int chann
     else if (lower.endsWith(".wma"))
         args << "-c:a" << "wmav2" << "-b:a" << "192k";
     return ffmpeg(args, name);
+}
+
+qint64 decodedFrames(const QString &path)
+{
+    QProcess p;
+    p.start("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-ac", "2", "-"});
+    qint64 bytes = 0;
+    while (p.state() != QProcess::NotRunning || p.bytesAvailable() > 0) {
+        p.waitForReadyRead(1000);
+        bytes += p.readAllStandardOutput().size();
+        if (p.state() == QProcess::NotRunning && p.bytesAvailable() == 0)
+            break;
+    }
+    p.waitForFinished();
+    bytes += p.readAllStandardOutput().size();
+    return bytes / 4;
 }
 
 QString writeFile(const QString &name, const QByteArray &bytes)

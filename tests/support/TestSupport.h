@@ -24,6 +24,9 @@ QString ffmpeg(const QStringList &args, const QString &out);
 QString tone(const QString &name, double hz, double seconds, int rate = 44100,
              int channels = 2, double amplitude = 0.5);
 
+// Frames the ffmpeg command decodes from the file (an independent count of its length).
+qint64 decodedFrames(const QString &path);
+
 // Writes raw bytes to a file in fixtureDir() and returns its path.
 QString writeFile(const QString &name, const QByteArray &bytes);
 

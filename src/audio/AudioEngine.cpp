@@ -1,0 +1,454 @@
+#include "AudioEngine.h"
+
+#include "Decoder.h"
+#include "Mixer.h"
+#include "OutputBackend.h"
+#include "Stream.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/avutil.h>
+#include <libavutil/mem.h>
+#include <libavutil/tx.h>
+}
+#include <SDL.h>
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace audio {
+
+struct AudioEngine::Fft
+{
+    AVTXContext *ctx = nullptr;
+    av_tx_fn fn = nullptr;
+    float *in = nullptr;
+    AVComplexFloat *out = nullptr;
+    float window[kFftSize];
+    std::vector<float> history = std::vector<float>(size_t(kHistoryFrames) * 2);
+
+    Fft()
+    {
+        float scale = 1.f;
+        av_tx_init(&ctx, &fn, AV_TX_FLOAT_RDFT, 0, kFftSize, &scale, 0);
+        in = static_cast<float *>(av_malloc(sizeof(float) * (kFftSize + 2)));
+        out = static_cast<AVComplexFloat *>(av_malloc(sizeof(AVComplexFloat) * (kFftSize / 2 + 1)));
+        for (int i = 0; i < kFftSize; ++i)
+            window[i] = float(0.5 - 0.5 * std::cos(2.0 * M_PI * i / kFftSize));
+    }
+    ~Fft()
+    {
+        av_tx_uninit(&ctx);
+        av_free(in);
+        av_free(out);
+    }
+};
+
+AudioEngine &AudioEngine::instance()
+{
+    static AudioEngine engine;
+    return engine;
+}
+
+AudioEngine::AudioEngine()
+    : m_fft(std::make_unique<Fft>())
+{
+}
+
+AudioEngine::~AudioEngine()
+{
+    shutdown();
+}
+
+void AudioEngine::shutdown()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workMutex);
+        m_quit = true;
+        m_work.clear();
+        m_toCount.clear();
+    }
+    m_workWake.notify_all();
+    if (m_decodeThread.joinable())
+        m_decodeThread.join();
+    if (m_countThread.joinable())
+        m_countThread.join();
+    m_quit = false;
+    if (m_backend)
+        for (auto &d : m_devices)
+            m_backend->stop(d.first);
+    m_streams.clear();
+    m_devices.clear();
+}
+
+void AudioEngine::setBackend(std::unique_ptr<OutputBackend> backend)
+{
+    shutdown();
+    m_backend = std::move(backend);
+    m_described = false;
+    m_current = 1;
+}
+
+OutputBackend &AudioEngine::backend()
+{
+    if (!m_backend)
+        m_backend = OutputBackend::fromEnvironment();
+    return *m_backend;
+}
+
+bool AudioEngine::decoderVersionMatches()
+{
+    return (avformat_version() >> 16) == LIBAVFORMAT_VERSION_MAJOR
+        && (avcodec_version() >> 16) == LIBAVCODEC_VERSION_MAJOR;
+}
+
+bool AudioEngine::effectsVersionMatches()
+{
+    SDL_version linked;
+    SDL_GetVersion(&linked);
+    return (avutil_version() >> 16) == LIBAVUTIL_VERSION_MAJOR && linked.major == SDL_MAJOR_VERSION;
+}
+
+QString AudioEngine::deviceDescription(int device)
+{
+    if (!m_described) {
+        m_descriptions = backend().descriptions();
+        m_described = true;
+    }
+    return device >= 1 && device <= m_descriptions.size() ? m_descriptions.at(device - 1) : QString();
+}
+
+bool AudioEngine::init(int device)
+{
+    if (m_devices.count(device))
+        return true;
+    if (deviceDescription(device).trimmed().isEmpty())
+        return false;
+    auto mixer = std::make_unique<Mixer>();
+    if (!backend().start(device, mixer.get()))
+        return false;
+    m_devices[device].mixer = std::move(mixer);
+    m_current = device;
+    return true;
+}
+
+bool AudioEngine::isInitialized(int device) const
+{
+    return m_devices.count(device) > 0;
+}
+
+bool AudioEngine::setDevice(int device)
+{
+    if (!m_devices.count(device))
+        return false;
+    m_current = device;
+    return true;
+}
+
+uint64_t AudioEngine::underruns(int device) const
+{
+    auto it = m_devices.find(device);
+    return it == m_devices.end() ? 0 : it->second.mixer->underruns();
+}
+
+bool AudioEngine::isOffline() const
+{
+    return m_backend && m_backend->isOffline();
+}
+
+bool AudioEngine::renderOffline(int device, float *out, int frames)
+{
+    return m_backend && m_backend->render(device, out, frames);
+}
+
+void AudioEngine::startWorkers()
+{
+    if (!m_countThread.joinable())
+        m_countThread = std::thread([this] { countLoop(); });
+    if (!m_decodeThread.joinable() && !isOffline())
+        m_decodeThread = std::thread([this] { decodeLoop(); });
+}
+
+uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString *error)
+{
+    auto dev = m_devices.find(m_current);
+    if (dev == m_devices.end()) {
+        if (error)
+            *error = QStringLiteral("device not initialised");
+        return 0;
+    }
+    auto decoder = std::make_unique<Decoder>();
+    const auto kind = entry == Entry::WindowsMedia ? Decoder::Entry::WindowsMedia : Decoder::Entry::Plain;
+    if (!decoder->open(path, kind, error))
+        return 0;
+    auto stream = std::make_shared<Stream>(std::move(decoder), path, kind);
+    if (!dev->second.mixer->attach(stream)) {
+        if (error)
+            *error = QStringLiteral("too many streams on the device");
+        return 0;
+    }
+    const uint32_t handle = m_nextHandle++;
+    m_streams[handle] = {stream, m_current};
+    startWorkers();
+    {
+        std::lock_guard<std::mutex> lock(m_workMutex);
+        if (!isOffline())
+            m_work.push_back(stream);
+        m_toCount.push_back(stream);
+    }
+    m_workWake.notify_all();
+    return handle;
+}
+
+std::shared_ptr<Stream> AudioEngine::find(uint32_t handle) const
+{
+    auto it = m_streams.find(handle);
+    return it == m_streams.end() ? nullptr : it->second.stream;
+}
+
+bool AudioEngine::streamFree(uint32_t handle)
+{
+    auto it = m_streams.find(handle);
+    if (it == m_streams.end())
+        return false;
+    std::shared_ptr<Stream> stream = it->second.stream;
+    stream->stop();
+    auto dev = m_devices.find(it->second.device);
+    if (dev != m_devices.end())
+        dev->second.mixer->detach(stream);
+    m_streams.erase(it);
+    {
+        std::lock_guard<std::mutex> lock(m_workMutex);
+        m_work.erase(std::remove(m_work.begin(), m_work.end(), stream), m_work.end());
+        m_toCount.erase(std::remove(m_toCount.begin(), m_toCount.end(), stream), m_toCount.end());
+    }
+    return true;
+}
+
+AudioEngine::Entry AudioEngine::streamEntry(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s && s->entry() == Decoder::Entry::WindowsMedia ? Entry::WindowsMedia : Entry::Plain;
+}
+
+bool AudioEngine::getAttributes(uint32_t handle, int *frequency, int *volume, int *pan) const
+{
+    auto s = find(handle);
+    if (!s)
+        return false;
+    s->attributes(frequency, volume, pan);
+    return true;
+}
+
+bool AudioEngine::setAttributes(uint32_t handle, int frequency, int volume, int pan)
+{
+    auto s = find(handle);
+    return s && s->setAttributes(frequency, volume, pan);
+}
+
+bool AudioEngine::isEightBit(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s && s->isEightBit();
+}
+
+int AudioEngine::sourceRate(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s ? s->sourceRate() : 0;
+}
+
+int AudioEngine::sourceChannels(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s ? s->sourceChannels() : 0;
+}
+
+bool AudioEngine::play(uint32_t handle)
+{
+    auto s = find(handle);
+    if (!s)
+        return false;
+    s->play();
+    m_workWake.notify_all();
+    return true;
+}
+
+bool AudioEngine::pause(uint32_t handle)
+{
+    auto s = find(handle);
+    if (!s)
+        return false;
+    s->pause();
+    return true;
+}
+
+bool AudioEngine::stop(uint32_t handle)
+{
+    auto s = find(handle);
+    if (!s)
+        return false;
+    s->stop();
+    return true;
+}
+
+int AudioEngine::isActive(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s ? int(s->activity()) : 0;
+}
+
+bool AudioEngine::ranOut(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s && s->ranOut();
+}
+
+int64_t AudioEngine::lengthFrames(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s ? s->lengthFrames() : 0;
+}
+
+bool AudioEngine::lengthExact(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s && s->lengthExact();
+}
+
+int64_t AudioEngine::positionFrames(uint32_t handle) const
+{
+    auto s = find(handle);
+    return s ? s->positionFrames() : 0;
+}
+
+bool AudioEngine::setPositionFrames(uint32_t handle, int64_t frame)
+{
+    auto s = find(handle);
+    if (!s || !s->seek(frame))
+        return false;
+    m_workWake.notify_all();
+    return true;
+}
+
+bool AudioEngine::getFft(uint32_t handle, float *magnitudes)
+{
+    auto s = find(handle);
+    if (!s)
+        return false;
+    Fft &f = *m_fft;
+    s->history(f.history.data());
+    const float *h = f.history.data() + size_t(kHistoryFrames - kFftSize) * 2;
+    for (int i = 0; i < kFftSize; ++i)
+        f.in[i] = 0.5f * (h[2 * i] + h[2 * i + 1]) * f.window[i];
+    f.fn(f.ctx, f.out, f.in, sizeof(AVComplexFloat));
+    // A full-scale sine centred on a bin reads 1.0 there: the Hann window halves the peak,
+    // the real transform of N points gives N/2 for a unit sine.
+    const float scale = 4.f / kFftSize;
+    for (int k = 0; k < kFftSize / 2; ++k)
+        magnitudes[k] = std::hypot(f.out[k].re, f.out[k].im) * scale;
+    return true;
+}
+
+int AudioEngine::getSamples(uint32_t handle, void *buffer, int bytes)
+{
+    auto s = find(handle);
+    if (!s || !buffer || bytes <= 0)
+        return 0;
+    Fft &f = *m_fft;
+    s->history(f.history.data());
+    const int frames = std::min(bytes / 4, kHistoryFrames);
+    const float *src = f.history.data() + size_t(kHistoryFrames - frames) * 2;
+    auto *out = static_cast<int16_t *>(buffer);
+    for (int i = 0; i < frames * 2; ++i)
+        out[i] = int16_t(std::lrint(std::clamp(src[i], -1.f, 1.f) * 32767.f));
+    return frames * 4;
+}
+
+bool AudioEngine::dspSet(uint32_t handle, int type, int priority)
+{
+    auto s = find(handle);
+    return s && s->dsp().set(type, priority);
+}
+
+bool AudioEngine::dspRemove(uint32_t handle, int type)
+{
+    auto s = find(handle);
+    return s && s->dsp().remove(type);
+}
+
+bool AudioEngine::dspSetParameters(uint32_t handle, int type, const void *block)
+{
+    auto s = find(handle);
+    return s && s->dsp().setParameters(type, block);
+}
+
+bool AudioEngine::dspGetParameters(uint32_t handle, int type, void *block)
+{
+    auto s = find(handle);
+    return s && s->dsp().getParameters(type, block);
+}
+
+bool AudioEngine::waitForLengths(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    for (;;) {
+        bool all = true;
+        for (auto &e : m_streams)
+            all = all && e.second.stream->lengthExact();
+        if (all)
+            return true;
+        if (t.elapsed() > ms)
+            return false;
+        QThread::msleep(5);
+    }
+}
+
+void AudioEngine::decodeLoop()
+{
+    std::vector<std::shared_ptr<Stream>> streams;
+    std::unique_lock<std::mutex> lock(m_workMutex);
+    while (!m_quit) {
+        streams = m_work;
+        lock.unlock();
+        bool worked = false;
+        for (auto &s : streams)
+            worked = s->fill() || worked;
+        streams.clear(); // a freed stream dies here, off the UI thread
+        lock.lock();
+        if (!worked && !m_quit)
+            m_workWake.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
+
+void AudioEngine::countLoop()
+{
+    std::unique_lock<std::mutex> lock(m_workMutex);
+    while (!m_quit) {
+        if (m_toCount.empty()) {
+            m_workWake.wait_for(lock, std::chrono::milliseconds(50));
+            continue;
+        }
+        std::shared_ptr<Stream> s = m_toCount.front();
+        m_toCount.erase(m_toCount.begin());
+        lock.unlock();
+        if (!s->lengthExact()) {
+            Decoder counter;
+            const auto kind = s->entry();
+            if (counter.open(s->path(), kind)) {
+                const int64_t frames = counter.countFrames();
+                if (!s->lengthExact())
+                    s->setExactLength(frames);
+            }
+        }
+        s.reset();
+        lock.lock();
+    }
+}
+
+} // namespace audio

@@ -1,0 +1,122 @@
+#pragma once
+// The process-wide audio engine: sound devices, streams by handle, and the decode and
+// length-count workers. Every call is made from the UI thread; handles are plain numbers,
+// 0 meaning none, and a call with an unknown handle simply fails.
+#include "AudioTypes.h"
+
+#include <QString>
+#include <QStringList>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace audio {
+
+class Mixer;
+class OutputBackend;
+class Stream;
+
+class AudioEngine
+{
+public:
+    static AudioEngine &instance();
+
+    // Replaces the output back-end (closing every device and stream). Tests use it for an
+    // offline card or a made-up device list; normally VELARIX_AUDIO decides.
+    void setBackend(std::unique_ptr<OutputBackend> backend);
+
+    // Major versions of the decoding and effect libraries found at run time, next to the
+    // ones the program was built with.
+    static bool decoderVersionMatches();
+    static bool effectsVersionMatches();
+
+    // Devices, numbered from 1.
+    QString deviceDescription(int device);
+    bool init(int device);
+    bool isInitialized(int device) const;
+    bool setDevice(int device);
+    int currentDevice() const { return m_current; }
+    void setBufferLength(int ms) { m_bufferMs = ms; }
+    uint64_t underruns(int device) const;
+    bool isOffline() const;
+    bool renderOffline(int device, float *out, int frames);
+
+    // Streams on the current device.
+    enum class Entry { Plain, WindowsMedia };
+    uint32_t streamCreateFile(const QString &path, Entry entry = Entry::Plain, QString *error = nullptr);
+    bool streamFree(uint32_t handle);
+    Entry streamEntry(uint32_t handle) const;
+    bool getAttributes(uint32_t handle, int *frequency, int *volume, int *pan) const;
+    bool setAttributes(uint32_t handle, int frequency, int volume, int pan);
+    bool isEightBit(uint32_t handle) const;
+    int sourceRate(uint32_t handle) const;
+    int sourceChannels(uint32_t handle) const;
+    bool play(uint32_t handle);
+    bool pause(uint32_t handle);
+    bool stop(uint32_t handle);
+    int isActive(uint32_t handle) const; // 0 stopped, 1 playing, 2 stalled, 3 paused
+    bool ranOut(uint32_t handle) const;
+    int64_t lengthFrames(uint32_t handle) const;
+    bool lengthExact(uint32_t handle) const;
+    int64_t positionFrames(uint32_t handle) const;
+    bool setPositionFrames(uint32_t handle, int64_t frame);
+    // 512 magnitudes of a 1024-point transform of the stream's latest output.
+    bool getFft(uint32_t handle, float *magnitudes);
+    // The stream's latest output as 16-bit stereo; returns the bytes written.
+    int getSamples(uint32_t handle, void *buffer, int bytes);
+
+    bool dspSet(uint32_t handle, int type, int priority);
+    bool dspRemove(uint32_t handle, int type);
+    bool dspSetParameters(uint32_t handle, int type, const void *block);
+    bool dspGetParameters(uint32_t handle, int type, void *block);
+
+    // Waits (at most `ms`) until the exact lengths of all streams are known. For tests.
+    bool waitForLengths(int ms);
+
+    ~AudioEngine();
+
+private:
+    AudioEngine();
+    std::shared_ptr<Stream> find(uint32_t handle) const;
+    void shutdown();
+    void startWorkers();
+    void decodeLoop();
+    void countLoop();
+    OutputBackend &backend();
+
+    struct Device
+    {
+        std::unique_ptr<Mixer> mixer;
+    };
+    std::unique_ptr<OutputBackend> m_backend;
+    QStringList m_descriptions;
+    bool m_described = false;
+    std::map<int, Device> m_devices;
+    int m_current = 1;
+    int m_bufferMs = 1000;
+
+    struct Entry_
+    {
+        std::shared_ptr<Stream> stream;
+        int device;
+    };
+    std::map<uint32_t, Entry_> m_streams;
+    uint32_t m_nextHandle = 1;
+
+    // Workers: the decode worker keeps every stream's read-ahead full; the counter decodes
+    // new files once to learn their exact length.
+    std::mutex m_workMutex;
+    std::condition_variable m_workWake;
+    std::vector<std::shared_ptr<Stream>> m_work;
+    std::vector<std::shared_ptr<Stream>> m_toCount;
+    bool m_quit = false;
+    std::thread m_decodeThread, m_countThread;
+
+    struct Fft;
+    std::unique_ptr<Fft> m_fft;
+};
+
+} // namespace audio

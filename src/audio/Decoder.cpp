@@ -1,0 +1,270 @@
+#include "Decoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+
+namespace audio {
+
+Decoder::~Decoder()
+{
+    close();
+}
+
+void Decoder::close()
+{
+    swr_free(&m_swr);
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    avcodec_free_context(&m_codec);
+    avformat_close_input(&m_format);
+    m_stream = -1;
+    m_pending.clear();
+    m_pendingPos = 0;
+}
+
+static QString ffError(int code)
+{
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, buf, sizeof buf);
+    return QString::fromUtf8(buf);
+}
+
+bool Decoder::open(const QString &path, Entry entry, QString *error)
+{
+    // Broken files are reported to the caller; the library's own chatter only adds noise.
+    static const bool quiet = (av_log_set_level(AV_LOG_FATAL), true);
+    (void)quiet;
+    close();
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        close();
+        return false;
+    };
+    const QByteArray name = QFile::encodeName(path);
+    int r = -1;
+    if (entry == Entry::WindowsMedia) {
+        // Windows Media files are ASF containers; anything else still gets a normal probe.
+        const AVInputFormat *asf = av_find_input_format("asf");
+        r = avformat_open_input(&m_format, name.constData(), asf, nullptr);
+    }
+    if (r < 0)
+        r = avformat_open_input(&m_format, name.constData(), nullptr, nullptr);
+    if (r < 0)
+        return fail(ffError(r));
+    if ((r = avformat_find_stream_info(m_format, nullptr)) < 0)
+        return fail(ffError(r));
+    const AVCodec *codec = nullptr;
+    m_stream = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (m_stream < 0 || !codec)
+        return fail(QStringLiteral("no audio stream"));
+    AVStream *st = m_format->streams[m_stream];
+    for (unsigned i = 0; i < m_format->nb_streams; ++i)
+        if (int(i) != m_stream)
+            m_format->streams[i]->discard = AVDISCARD_ALL;
+    m_codec = avcodec_alloc_context3(codec);
+    avcodec_parameters_to_context(m_codec, st->codecpar);
+    m_codec->pkt_timebase = st->time_base; // without it MP3 seeks land wrong
+    if ((r = avcodec_open2(m_codec, codec, nullptr)) < 0)
+        return fail(ffError(r));
+    m_rate = m_codec->sample_rate;
+    m_channels = m_codec->ch_layout.nb_channels;
+    if (m_rate <= 0 || m_channels <= 0)
+        return fail(QStringLiteral("no audio format"));
+    m_eightBit = m_codec->sample_fmt == AV_SAMPLE_FMT_U8 || m_codec->sample_fmt == AV_SAMPLE_FMT_U8P;
+    m_wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2
+        || codec->id == AV_CODEC_ID_WMAPRO || codec->id == AV_CODEC_ID_WMALOSSLESS;
+    if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+        m_estimatedFrames = av_rescale_q(st->duration, st->time_base, AVRational{1, m_rate});
+    else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+        m_estimatedFrames = av_rescale_q(m_format->duration, AVRational{1, AV_TIME_BASE},
+                                         AVRational{1, m_rate});
+    m_frame = av_frame_alloc();
+    m_packet = av_packet_alloc();
+    m_flushed = m_ended = m_haveOrigin = false;
+    m_resync = true;
+    m_nextDecoded = m_dropUntil = m_nextOut = 0;
+    // Decoding the first frame fixes the time origin and rejects files without usable audio.
+    if (!decodeNext())
+        return fail(QStringLiteral("no decodable audio"));
+    return true;
+}
+
+bool Decoder::receiveFrame()
+{
+    for (;;) {
+        int r = avcodec_receive_frame(m_codec, m_frame);
+        if (r == 0)
+            return true;
+        if (r != AVERROR(EAGAIN) || m_flushed) {
+            m_ended = true;
+            return false;
+        }
+        r = av_read_frame(m_format, m_packet);
+        if (r < 0) {
+            avcodec_send_packet(m_codec, nullptr); // drain what the decoder still holds
+            m_flushed = true;
+            continue;
+        }
+        if (m_packet->stream_index == m_stream)
+            avcodec_send_packet(m_codec, m_packet); // a corrupt packet is skipped
+        av_packet_unref(m_packet);
+    }
+}
+
+int64_t Decoder::framePosition()
+{
+    if (!m_resync)
+        return m_nextDecoded;
+    m_resync = false;
+    const int64_t ts = m_frame->best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE)
+        return m_nextDecoded;
+    int64_t samples = av_rescale_q(ts, m_format->streams[m_stream]->time_base, AVRational{1, m_rate});
+    if (!m_haveOrigin) {
+        m_origin = samples;
+        m_haveOrigin = true;
+    }
+    int64_t pos = samples - m_origin;
+    // Windows Media timestamps are whole milliseconds: snap to the codec's frame grid.
+    if (m_wma && m_frame->nb_samples > 0) {
+        const int64_t grid = m_frame->nb_samples;
+        pos = (pos >= 0 ? pos + grid / 2 : pos - grid / 2) / grid * grid;
+    }
+    return pos;
+}
+
+bool Decoder::decodeNext()
+{
+    while (!m_ended) {
+        if (!receiveFrame())
+            return false;
+        const int n = m_frame->nb_samples;
+        if (n <= 0)
+            continue;
+        const int64_t pos = framePosition();
+        m_nextDecoded = pos + n;
+        if (pos + n <= m_dropUntil)
+            continue;
+        const int skip = int(std::max<int64_t>(0, m_dropUntil - pos));
+        convertFrame(skip);
+        if (m_pending.size() / 2 > m_pendingPos)
+            return true;
+    }
+    return false;
+}
+
+void Decoder::convertFrame(int skip)
+{
+    const int n = m_frame->nb_samples;
+    const int inChannels = m_frame->ch_layout.nb_channels;
+    const int outChannels = inChannels == 1 ? 1 : 2;
+    if (!m_swr) {
+        AVChannelLayout outLayout;
+        av_channel_layout_default(&outLayout, outChannels);
+        AVChannelLayout inLayout;
+        av_channel_layout_copy(&inLayout, &m_frame->ch_layout);
+        if (inLayout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&inLayout, inChannels);
+        swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, m_frame->sample_rate,
+                            &inLayout, AVSampleFormat(m_frame->format), m_frame->sample_rate, 0,
+                            nullptr);
+        av_channel_layout_uninit(&inLayout);
+        if (!m_swr || swr_init(m_swr) < 0) {
+            swr_free(&m_swr);
+            return;
+        }
+    }
+    m_convert.resize(size_t(n) * outChannels);
+    uint8_t *outPlanes[1] = {reinterpret_cast<uint8_t *>(m_convert.data())};
+    const int got = swr_convert(m_swr, outPlanes, n, const_cast<const uint8_t **>(m_frame->extended_data), n);
+    if (got <= skip)
+        return;
+    // Compact the hand-out buffer before appending, so it never grows past one frame's worth.
+    if (m_pendingPos > 0) {
+        m_pending.erase(m_pending.begin(), m_pending.begin() + m_pendingPos * 2);
+        m_pendingPos = 0;
+    }
+    const size_t base = m_pending.size();
+    const int frames = got - skip;
+    m_pending.resize(base + size_t(frames) * 2);
+    float *dst = m_pending.data() + base;
+    if (outChannels == 1) {
+        // Mono plays at full level on both sides.
+        for (int i = 0; i < frames; ++i)
+            dst[2 * i] = dst[2 * i + 1] = m_convert[skip + i];
+    } else {
+        std::memcpy(dst, m_convert.data() + size_t(skip) * 2, size_t(frames) * 2 * sizeof(float));
+    }
+}
+
+int Decoder::read(float *out, int maxFrames)
+{
+    int done = 0;
+    while (done < maxFrames) {
+        size_t avail = m_pending.size() / 2 - m_pendingPos;
+        if (avail == 0) {
+            m_pending.clear();
+            m_pendingPos = 0;
+            if (!decodeNext())
+                break;
+            continue;
+        }
+        const int take = int(std::min<size_t>(avail, size_t(maxFrames - done)));
+        std::memcpy(out + size_t(done) * 2, m_pending.data() + m_pendingPos * 2,
+                    size_t(take) * 2 * sizeof(float));
+        m_pendingPos += size_t(take);
+        done += take;
+    }
+    m_nextOut += done;
+    return done;
+}
+
+bool Decoder::seek(int64_t frame)
+{
+    if (!isOpen() || frame < 0)
+        return false;
+    // Land well before the target (MP3 needs a few frames of bit reservoir) and decode forward.
+    const int64_t preroll = std::max<int64_t>(m_rate / 10, 3 * 1152);
+    const int64_t from = std::max<int64_t>(0, frame - preroll);
+    AVStream *st = m_format->streams[m_stream];
+    int64_t ts = av_rescale_q(from + m_origin, AVRational{1, m_rate}, st->time_base);
+    if (from == 0 && st->start_time != AV_NOPTS_VALUE)
+        ts = std::min(ts, st->start_time);
+    if (av_seek_frame(m_format, m_stream, ts, AVSEEK_FLAG_BACKWARD) < 0
+        && avformat_seek_file(m_format, m_stream, INT64_MIN, ts, ts, 0) < 0)
+        return false;
+    avcodec_flush_buffers(m_codec);
+    m_pending.clear();
+    m_pendingPos = 0;
+    m_flushed = m_ended = false;
+    m_resync = true;
+    m_dropUntil = frame;
+    m_nextDecoded = from;
+    m_nextOut = frame;
+    return true;
+}
+
+int64_t Decoder::countFrames()
+{
+    if (!isOpen())
+        return 0;
+    m_pending.clear();
+    m_pendingPos = 0;
+    while (receiveFrame()) {
+        if (m_frame->nb_samples > 0)
+            m_nextDecoded = framePosition() + m_frame->nb_samples;
+    }
+    return m_nextDecoded;
+}
+
+} // namespace audio

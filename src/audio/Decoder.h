@@ -1,0 +1,82 @@
+#pragma once
+// One FFmpeg decoding session for a file: float stereo frames at the file's own rate,
+// sample-accurate seeking and exact frame counting.
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+
+namespace audio {
+
+class Decoder
+{
+public:
+    enum class Entry { Plain, WindowsMedia };
+
+    Decoder() = default;
+    ~Decoder();
+    Decoder(const Decoder &) = delete;
+    Decoder &operator=(const Decoder &) = delete;
+
+    // Opens the file and its first audio stream. On failure returns false with a reason.
+    bool open(const QString &path, Entry entry, QString *error = nullptr);
+    void close();
+    bool isOpen() const { return m_codec != nullptr; }
+
+    int sampleRate() const { return m_rate; }
+    int channels() const { return m_channels; }
+    bool isEightBit() const { return m_eightBit; }
+    // Frames the container announces; exact for PCM, an estimate for some compressed files.
+    int64_t estimatedFrames() const { return m_estimatedFrames; }
+
+    // Fills up to maxFrames interleaved stereo frames. Returns the frames written; 0 means
+    // the end of the file (or a decoding error that ends it).
+    int read(float *out, int maxFrames);
+    // Index of the frame the next read() returns first.
+    int64_t nextFrame() const { return m_nextOut; }
+
+    // Positions the next read() exactly on `frame` (counted from the file's first sample).
+    bool seek(int64_t frame);
+
+    // Decodes the rest of the file without conversion and returns the total number of
+    // frames of the file (from its first sample). Leaves the decoder at the end.
+    int64_t countFrames();
+
+private:
+    bool decodeNext();   // decodes one frame into m_pending; false at the end
+    bool receiveFrame(); // next decoded frame into m_frame; false when it needs input or ended
+    int64_t framePosition();
+    void convertFrame(int skip);
+
+    AVFormatContext *m_format = nullptr;
+    AVCodecContext *m_codec = nullptr;
+    AVFrame *m_frame = nullptr;
+    AVPacket *m_packet = nullptr;
+    SwrContext *m_swr = nullptr;
+    int m_stream = -1;
+    int m_rate = 0;
+    int m_channels = 0;
+    bool m_eightBit = false;
+    bool m_wma = false;
+    int64_t m_estimatedFrames = 0;
+
+    bool m_flushed = false;   // the demuxer is exhausted and the decoder drained
+    bool m_ended = false;
+    bool m_haveOrigin = false;
+    int64_t m_origin = 0;     // timestamp of the file's first decoded sample, in samples
+    bool m_resync = true;     // next frame's place comes from its timestamp (after open/seek)
+    int64_t m_nextDecoded = 0;// frame index of the next decoded sample
+    int64_t m_dropUntil = 0;  // samples before this frame index are discarded (seek)
+    int64_t m_nextOut = 0;
+
+    std::vector<float> m_pending; // converted stereo frames not yet handed out
+    size_t m_pendingPos = 0;      // in frames
+    std::vector<float> m_convert;
+};
+
+} // namespace audio

@@ -1,0 +1,373 @@
+#include "DspChain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace audio {
+
+namespace {
+constexpr int kSubBlock = 32;            // equaliser coefficients are refreshed this often
+constexpr float kGainStepDb = 0.25f;     // largest gain change per sub-block (~11 dB per 32 ms)
+constexpr int kFlangerFrames = 2048;     // power of two, more than the longest sweep
+constexpr int kEchoMaxDelayMs = 500;
+constexpr int kEchoMaxRepeats = 6;
+constexpr int kEchoFrames = kEchoMaxRepeats * kEchoMaxDelayMs * kCardRate / 1000 + kMaxBlock + 4;
+constexpr float kCutRateHz = 4.f;        // eighth notes at 120 BPM
+constexpr float kCutEdge = 0.016f;       // 4 ms edges, as a share of a cut cycle
+constexpr double kTwoPi = 6.283185307179586;
+}
+
+DspChain::DspChain()
+    : m_flBuffer(new float[kFlangerFrames * 2]())
+    , m_dry(new float[kMaxBlock * 2]())
+{
+}
+
+DspChain::~DspChain() = default;
+
+int DspChain::stageOf(int type)
+{
+    switch (type) {
+    case DspEqualizer: return Eq;
+    case DspCut: return Cut;
+    case DspFlanger: return Flanger;
+    case DspEcho: return Echo;
+    default: return -1;
+    }
+}
+
+bool DspChain::set(int type, int priority)
+{
+    const int s = stageOf(type);
+    if (s < 0)
+        return false;
+    if (s == Echo && !m_echoBuffer.load(std::memory_order_acquire)) {
+        m_echoOwned.reset(new float[kEchoFrames * 2]());
+        m_echoBuffer.store(m_echoOwned.get(), std::memory_order_release);
+    }
+    Control &c = m_ctl[s];
+    if (c.attached.load())
+        return true; // one stage per type: attaching again never doubles the effect
+    c.priority.store(priority);
+    c.order.store(++m_orderCounter);
+    c.attached.store(true, std::memory_order_release);
+    m_layout.fetch_add(1, std::memory_order_release);
+    return true;
+}
+
+bool DspChain::remove(int type)
+{
+    const int s = stageOf(type);
+    if (s < 0 || !m_ctl[s].attached.load())
+        return false;
+    m_ctl[s].attached.store(false, std::memory_order_release);
+    if (s == Eq)
+        for (Band &b : m_bands)
+            b.used.store(false);
+    m_layout.fetch_add(1, std::memory_order_release);
+    return true;
+}
+
+bool DspChain::isSet(int type) const
+{
+    const int s = stageOf(type);
+    return s >= 0 && m_ctl[s].attached.load();
+}
+
+bool DspChain::setParameters(int type, const void *block)
+{
+    const int s = stageOf(type);
+    if (s < 0 || !block || !m_ctl[s].attached.load())
+        return false;
+    switch (s) {
+    case Eq: {
+        auto *p = static_cast<const EqualizerBlock *>(block);
+        if (p->band < 0 || p->band >= kBands || !(p->centre > 0.f) || !std::isfinite(p->gain))
+            return false;
+        if (!(p->q > 0.f) && !(p->bandwidth > 0.f))
+            return false;
+        Band &b = m_bands[p->band];
+        b.centre.store(p->centre);
+        b.gain.store(std::clamp(p->gain, -40.f, 40.f));
+        b.bandwidth.store(p->bandwidth);
+        b.q.store(p->q > 0.f ? p->q : 0.f);
+        b.used.store(true, std::memory_order_release);
+        return true;
+    }
+    case Flanger: {
+        auto *p = static_cast<const FlangerBlock *>(block);
+        m_flDelay.store(std::isfinite(p->delayMs) ? std::clamp(p->delayMs, 0.1f, 10.f) : 1.f);
+        m_flTempo.store(std::isfinite(p->tempo) ? std::clamp(p->tempo, 20.f, 300.f) : 120.f);
+        m_flDepth.store(std::isfinite(p->depth) ? std::clamp(p->depth, 0.f, 15.f) : 8.f);
+        return true;
+    }
+    case Echo: {
+        auto *p = static_cast<const EchoBlock *>(block);
+        auto finite = [](float v, float d) { return std::isfinite(v) ? v : d; };
+        m_echoDry.store(std::clamp(finite(p->dry, 1.f), 0.f, 2.f));
+        m_echoWet.store(std::clamp(finite(p->wet, 1.f), 0.f, 2.f));
+        m_echoDelay.store(std::clamp(finite(p->delayMs, 0.f), 0.f, float(kEchoMaxDelayMs)));
+        m_echoRepeats.store(std::clamp(finite(p->repeats, 1.f), 1.f, float(kEchoMaxRepeats)));
+        return true;
+    }
+    default:
+        return false; // the cut has no parameters
+    }
+}
+
+bool DspChain::getParameters(int type, void *block) const
+{
+    const int s = stageOf(type);
+    if (s < 0 || !block || !m_ctl[s].attached.load())
+        return false;
+    switch (s) {
+    case Eq: {
+        auto *p = static_cast<EqualizerBlock *>(block);
+        if (p->band < 0 || p->band >= kBands || !m_bands[p->band].used.load())
+            return false; // a band never set leaves the caller's values alone
+        const Band &b = m_bands[p->band];
+        p->rate = kCardRate;
+        p->bandwidth = b.bandwidth.load();
+        p->q = b.q.load();
+        p->centre = b.centre.load();
+        p->gain = b.gain.load();
+        return true;
+    }
+    case Flanger: {
+        auto *p = static_cast<FlangerBlock *>(block);
+        *p = {m_flDelay.load(), kCardRate, m_flTempo.load(), m_flDepth.load()};
+        return true;
+    }
+    case Echo: {
+        auto *p = static_cast<EchoBlock *>(block);
+        *p = {m_echoDry.load(), m_echoWet.load(), m_echoDelay.load(), m_echoRepeats.load()};
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// ---- audio thread ----
+
+void DspChain::process(float *buf, int frames)
+{
+    const uint32_t layout = m_layout.load(std::memory_order_acquire);
+    if (layout != m_seenLayout) {
+        m_seenLayout = layout;
+        for (int i = 0; i < StageCount; ++i)
+            m_orderList[i] = i;
+        // Higher priority runs first; equal priorities in the order they were attached.
+        std::sort(m_orderList.begin(), m_orderList.end(), [this](int a, int b) {
+            int pa = m_ctl[a].priority.load(), pb = m_ctl[b].priority.load();
+            if (pa != pb)
+                return pa > pb;
+            return m_ctl[a].order.load() < m_ctl[b].order.load();
+        });
+    }
+    for (int s : m_orderList) {
+        const bool want = m_ctl[s].attached.load(std::memory_order_acquire);
+        if (!want && !m_running[s])
+            continue;
+        if (s == Echo && !m_echoBuffer.load(std::memory_order_acquire))
+            continue;
+        if (want && !m_running[s]) {
+            resetStage(s);
+            m_running[s] = true;
+            m_level[s] = 0.f;
+        }
+        const float from = m_level[s], to = want ? 1.f : 0.f;
+        if (from == 1.f && to == 1.f) {
+            processStage(s, buf, frames);
+            continue;
+        }
+        // Attaching or removing: cross-fade between the dry and the processed sound.
+        std::memcpy(m_dry.get(), buf, sizeof(float) * 2 * size_t(frames));
+        processStage(s, buf, frames);
+        const float *dry = m_dry.get();
+        for (int i = 0; i < frames; ++i) {
+            const float t = from + (to - from) * float(i + 1) / float(frames);
+            buf[2 * i] = dry[2 * i] + (buf[2 * i] - dry[2 * i]) * t;
+            buf[2 * i + 1] = dry[2 * i + 1] + (buf[2 * i + 1] - dry[2 * i + 1]) * t;
+        }
+        m_level[s] = to;
+        if (to == 0.f)
+            m_running[s] = false;
+    }
+}
+
+void DspChain::processStage(int stage, float *buf, int frames)
+{
+    switch (stage) {
+    case Eq: runEqualizer(buf, frames); break;
+    case Cut: runCut(buf, frames); break;
+    case Flanger: runFlanger(buf, frames); break;
+    case Echo: runEcho(buf, frames); break;
+    }
+}
+
+void DspChain::resetStage(int stage)
+{
+    switch (stage) {
+    case Eq:
+        for (BandState &b : m_bandState)
+            b = BandState{};
+        break;
+    case Cut:
+        m_cutPhase = 0;
+        break;
+    case Flanger:
+        std::fill(m_flBuffer.get(), m_flBuffer.get() + kFlangerFrames * 2, 0.f);
+        m_flFeedback[0] = m_flFeedback[1] = 0;
+        m_flPhase = 0;
+        break;
+    case Echo:
+        if (float *e = m_echoBuffer.load(std::memory_order_acquire))
+            std::fill(e, e + size_t(kEchoFrames) * 2, 0.f);
+        m_echoWrite = 0;
+        break;
+    }
+}
+
+void DspChain::designPeak(Biquad &f, float centre, float gainDb, float bandwidth, float q)
+{
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double w0 = kTwoPi * std::clamp(double(centre), 10.0, 0.45 * kCardRate) / kCardRate;
+    const double cs = std::cos(w0), sn = std::sin(w0);
+    const double alpha = q > 0.f ? sn / (2.0 * q)
+                                 : sn * std::sinh(std::log(2.0) / 2.0 * bandwidth * w0 / sn);
+    const double a0 = 1.0 + alpha / A;
+    f.b0 = float((1.0 + alpha * A) / a0);
+    f.b1 = float(-2.0 * cs / a0);
+    f.b2 = float((1.0 - alpha * A) / a0);
+    f.a1 = float(-2.0 * cs / a0);
+    f.a2 = float((1.0 - alpha / A) / a0);
+}
+
+void DspChain::runEqualizer(float *buf, int frames)
+{
+    for (int start = 0; start < frames; start += kSubBlock) {
+        const int n = std::min(kSubBlock, frames - start);
+        float *p = buf + 2 * start;
+        for (int i = 0; i < kBands; ++i) {
+            const Band &b = m_bands[i];
+            BandState &st = m_bandState[i];
+            const bool used = b.used.load(std::memory_order_acquire);
+            const float target = used ? b.gain.load() : 0.f;
+            if (!st.active && target == 0.f)
+                continue; // a flat band is the identity, and its state is all zero
+            const float centre = used ? b.centre.load() : st.centre;
+            const float bw = used ? b.bandwidth.load() : st.bandwidth;
+            const float q = used ? b.q.load() : st.q;
+            bool redesign = !st.active || centre != st.centre || bw != st.bandwidth || q != st.q;
+            if (st.gain != target) {
+                st.gain = target > st.gain ? std::min(target, st.gain + kGainStepDb)
+                                           : std::max(target, st.gain - kGainStepDb);
+                redesign = true;
+            }
+            if (st.gain == 0.f && target == 0.f) {
+                st = BandState{}; // back to flat: drop the filter entirely
+                continue;
+            }
+            if (redesign) {
+                st.centre = centre;
+                st.bandwidth = bw;
+                st.q = q;
+                designPeak(st.f, centre, st.gain, bw, q);
+            }
+            st.active = true;
+            Biquad &f = st.f;
+            for (int c = 0; c < 2; ++c) {
+                float s1 = f.s1[c], s2 = f.s2[c];
+                for (int k = 0; k < n; ++k) {
+                    const float x = p[2 * k + c];
+                    const float y = f.b0 * x + s1;
+                    s1 = f.b1 * x - f.a1 * y + s2;
+                    s2 = f.b2 * x - f.a2 * y;
+                    p[2 * k + c] = y;
+                }
+                f.s1[c] = s1;
+                f.s2[c] = s2;
+            }
+        }
+    }
+}
+
+void DspChain::runCut(float *buf, int frames)
+{
+    const double step = kCutRateHz / double(kCardRate);
+    for (int i = 0; i < frames; ++i) {
+        const float ph = float(m_cutPhase);
+        float g = 0.f;
+        if (ph < 0.5f)
+            g = std::clamp(std::min(ph, 0.5f - ph) / kCutEdge, 0.f, 1.f);
+        g = 0.5f - 0.5f * std::cos(float(kTwoPi / 2) * g);
+        buf[2 * i] *= g;
+        buf[2 * i + 1] *= g;
+        m_cutPhase += step;
+        if (m_cutPhase >= 1.0)
+            m_cutPhase -= 1.0;
+    }
+}
+
+void DspChain::runFlanger(float *buf, int frames)
+{
+    const float base = m_flDelay.load(), depth = m_flDepth.load();
+    const double period = 4.0 * 60.0 / m_flTempo.load(); // one sweep per bar
+    const double step = 1.0 / (period * kCardRate);
+    const float feedback = 0.3f + depth * 0.03f;
+    float *line = m_flBuffer.get();
+    for (int i = 0; i < frames; ++i) {
+        const float lfo = 0.5f - 0.5f * float(std::cos(kTwoPi * m_flPhase));
+        const float delay = (base + 0.5f * depth * lfo) * (kCardRate / 1000.f);
+        float readPos = float(m_flWrite) - delay;
+        if (readPos < 0)
+            readPos += kFlangerFrames;
+        const int i0 = int(readPos);
+        const float frac = readPos - float(i0);
+        const int j0 = i0 & (kFlangerFrames - 1), j1 = (i0 + 1) & (kFlangerFrames - 1);
+        for (int c = 0; c < 2; ++c) {
+            const float x = buf[2 * i + c];
+            const float d = line[2 * j0 + c] + (line[2 * j1 + c] - line[2 * j0 + c]) * frac;
+            line[2 * m_flWrite + c] = x + feedback * d;
+            buf[2 * i + c] = 0.5f * (x + d);
+        }
+        m_flWrite = (m_flWrite + 1) & (kFlangerFrames - 1);
+        m_flPhase += step;
+        if (m_flPhase >= 1.0)
+            m_flPhase -= 1.0;
+    }
+}
+
+void DspChain::runEcho(float *buf, int frames)
+{
+    float *line = m_echoBuffer.load(std::memory_order_acquire);
+    const float dry = m_echoDry.load(), wet = m_echoWet.load();
+    const float ms = m_echoDelay.load();
+    const int delay = std::max(1, int((ms > 0.f ? ms : 300.f) * kCardRate / 1000.f));
+    const int repeats = int(m_echoRepeats.load());
+    float gains[kEchoMaxRepeats];
+    for (int k = 0; k < repeats; ++k)
+        gains[k] = wet * std::ldexp(1.f, -(k + 1));
+    for (int i = 0; i < frames; ++i) {
+        const float xl = buf[2 * i], xr = buf[2 * i + 1];
+        float yl = dry * xl, yr = dry * xr;
+        int tap = m_echoWrite;
+        for (int k = 0; k < repeats; ++k) {
+            tap -= delay;
+            if (tap < 0)
+                tap += kEchoFrames;
+            yl += gains[k] * line[2 * tap];
+            yr += gains[k] * line[2 * tap + 1];
+        }
+        line[2 * m_echoWrite] = xl;
+        line[2 * m_echoWrite + 1] = xr;
+        buf[2 * i] = yl;
+        buf[2 * i + 1] = yr;
+        if (++m_echoWrite == kEchoFrames)
+            m_echoWrite = 0;
+    }
+}
+
+} // namespace audio

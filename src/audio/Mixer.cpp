@@ -1,0 +1,86 @@
+#include "Mixer.h"
+
+#include "Stream.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
+namespace audio {
+
+Mixer::Mixer()
+    : m_scratch(new float[kMaxBlock * 2]())
+{
+}
+
+Mixer::~Mixer() = default;
+
+bool Mixer::attach(const std::shared_ptr<Stream> &stream)
+{
+    collectGarbage();
+    for (auto &slot : m_slots) {
+        if (slot.load() == nullptr) {
+            m_owned.push_back(stream);
+            slot.store(stream.get());
+            return true;
+        }
+    }
+    return false;
+}
+
+void Mixer::detach(const std::shared_ptr<Stream> &stream)
+{
+    for (auto &slot : m_slots)
+        if (slot.load() == stream.get())
+            slot.store(nullptr);
+    auto it = std::find(m_owned.begin(), m_owned.end(), stream);
+    if (it == m_owned.end())
+        return;
+    // If no block is running now, none can see the stream any more; otherwise keep it
+    // until the running block has finished.
+    if (m_inRender.load())
+        m_retired.push_back({*it, m_blocks.load()});
+    m_owned.erase(it);
+    collectGarbage();
+}
+
+void Mixer::collectGarbage()
+{
+    const uint64_t done = m_blocks.load();
+    m_retired.erase(std::remove_if(m_retired.begin(), m_retired.end(),
+                                   [done](const Retired &r) { return done > r.block; }),
+                    m_retired.end());
+}
+
+void Mixer::render(float *out, int frames)
+{
+#if defined(__SSE__)
+    // Flush denormals to zero: decaying filter tails must not slow the audio thread down.
+    _mm_setcsr(_mm_getcsr() | 0x8040);
+#endif
+    m_inRender.store(true);
+    frames = std::min(frames, kMaxBlock);
+    std::fill(out, out + size_t(frames) * 2, 0.f);
+    for (auto &slot : m_slots) {
+        Stream *s = slot.load();
+        if (!s)
+            continue;
+        if (m_decodeInline && s->activity() == Stream::ActivePlaying) {
+            int frequency = kCardRate;
+            s->attributes(&frequency, nullptr, nullptr);
+            // Enough for this block plus the converter's look-ahead margin.
+            s->fillAtLeast(int(std::ceil(frames * double(frequency) / kCardRate)) + 3 * kMaxBlock);
+        }
+        if (!s->mixInto(out, frames, m_scratch.get()))
+            m_underruns.fetch_add(1, std::memory_order_relaxed);
+    }
+    for (int i = 0; i < frames * 2; ++i)
+        out[i] = std::clamp(out[i], -1.f, 1.f);
+    m_blocks.fetch_add(1);
+    m_inRender.store(false);
+}
+
+} // namespace audio

@@ -1,0 +1,53 @@
+#pragma once
+// The mix of one sound card: sums its playing streams into the card's block.
+// Streams come and go through a fixed table of atomic slots, so the audio thread never
+// locks; a removed stream is only destroyed once the block that may still use it is done.
+#include "AudioTypes.h"
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+namespace audio {
+
+class Stream;
+
+class Mixer
+{
+public:
+    static constexpr int kSlots = 64;
+
+    Mixer();
+    ~Mixer();
+
+    // UI thread.
+    bool attach(const std::shared_ptr<Stream> &stream);
+    void detach(const std::shared_ptr<Stream> &stream);
+    void collectGarbage();
+    uint64_t underruns() const { return m_underruns.load(std::memory_order_relaxed); }
+    uint64_t blocks() const { return m_blocks.load(); }
+
+    // When set, render() decodes what each stream needs first (offline rendering).
+    void setDecodeInline(bool on) { m_decodeInline = on; }
+
+    // Audio thread: writes `frames` (<= kMaxBlock) interleaved stereo frames.
+    void render(float *out, int frames);
+
+private:
+    std::array<std::atomic<Stream *>, kSlots> m_slots{};
+    std::vector<std::shared_ptr<Stream>> m_owned;   // UI thread: keeps attached streams alive
+    struct Retired
+    {
+        std::shared_ptr<Stream> stream;
+        uint64_t block;
+    };
+    std::vector<Retired> m_retired;
+    std::atomic<bool> m_inRender{false};
+    std::atomic<uint64_t> m_blocks{0};
+    std::atomic<uint64_t> m_underruns{0};
+    bool m_decodeInline = false;
+    std::unique_ptr<float[]> m_scratch;
+};
+
+} // namespace audio

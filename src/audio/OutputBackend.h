@@ -1,0 +1,84 @@
+#pragma once
+// Where the mix of each card goes: real sound cards (SDL), silent or recording virtual cards
+// paced in real time, or an offline card that a test or benchmark renders block by block.
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <thread>
+
+namespace audio {
+
+class Mixer;
+
+class OutputBackend
+{
+public:
+    virtual ~OutputBackend() = default;
+    // Descriptions of the devices numbered from 1; an empty text means no device there.
+    virtual QStringList descriptions() = 0;
+    // Starts pulling blocks from `mixer` for the device. False if the card cannot be opened.
+    virtual bool start(int device, Mixer *mixer) = 0;
+    virtual void stop(int device) = 0;
+    // Offline cards are rendered by the caller and decode inline.
+    virtual bool isOffline() const { return false; }
+    // Offline only: renders one block of the device into `out`.
+    virtual bool render(int /*device*/, float * /*out*/, int /*frames*/) { return false; }
+
+    // Builds the back-end that VELARIX_AUDIO names (sdl, null:N, record:DIR:N, offline:N).
+    static std::unique_ptr<OutputBackend> fromEnvironment();
+};
+
+class SdlBackend : public OutputBackend
+{
+public:
+    ~SdlBackend() override;
+    QStringList descriptions() override;
+    bool start(int device, Mixer *mixer) override;
+    void stop(int device) override;
+
+private:
+    bool ensureInit();
+    bool m_init = false;
+    std::map<int, unsigned> m_open; // device number -> SDL device id
+};
+
+// Virtual cards paced by a clock; with a folder, card k is recorded to DIR/cardk.wav.
+class PacedBackend : public OutputBackend
+{
+public:
+    PacedBackend(QStringList descriptions, QString recordDir = QString());
+    ~PacedBackend() override;
+    QStringList descriptions() override { return m_descriptions; }
+    bool start(int device, Mixer *mixer) override;
+    void stop(int device) override;
+
+private:
+    struct Card
+    {
+        std::thread thread;
+        std::atomic<bool> quit{false};
+    };
+    void run(int device, Mixer *mixer, Card *card);
+    QStringList m_descriptions;
+    QString m_recordDir;
+    std::map<int, std::unique_ptr<Card>> m_cards;
+};
+
+class OfflineBackend : public OutputBackend
+{
+public:
+    explicit OfflineBackend(QStringList descriptions) : m_descriptions(std::move(descriptions)) {}
+    QStringList descriptions() override { return m_descriptions; }
+    bool start(int device, Mixer *mixer) override;
+    void stop(int device) override { m_mixers.erase(device); }
+    bool isOffline() const override { return true; }
+    bool render(int device, float *out, int frames) override;
+
+private:
+    QStringList m_descriptions;
+    std::map<int, Mixer *> m_mixers;
+};
+
+} // namespace audio

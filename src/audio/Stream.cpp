@@ -1,0 +1,378 @@
+#include "Stream.h"
+
+#include <samplerate.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace audio {
+
+namespace {
+constexpr uint32_t kGenMask = 0xFFFFFF;
+constexpr int kMinFrequency = 100;
+constexpr int kMaxFrequency = 100000;
+}
+
+Stream::Stream(std::unique_ptr<Decoder> decoder, const QString &path, Decoder::Entry entry)
+    : m_path(path)
+    , m_entry(entry)
+    , m_decoder(std::move(decoder))
+    , m_srcIn(size_t(kMaxBlock) * 2)
+    , m_hist(size_t(kHistoryFrames) * 2, 0.f)
+{
+    m_rate = m_decoder->sampleRate();
+    m_channels = m_decoder->channels();
+    m_eightBit = m_decoder->isEightBit();
+    m_frequency = m_rate;
+    m_length = m_decoder->estimatedFrames();
+    m_position = pack(m_gen.load(), 0);
+    m_producerGen = m_gen.load();
+    // A little over a second of the file, whatever its rate, so the read-ahead always fits.
+    const int chunks = int(std::ceil(std::max(m_rate, kCardRate) * 1.25 / kMaxBlock)) + 4;
+    m_chunks.resize(size_t(chunks));
+    int err = 0;
+    m_src = src_callback_new(&Stream::srcCallback, SRC_SINC_FASTEST, 2, &err, this);
+}
+
+Stream::~Stream()
+{
+    if (m_src)
+        src_delete(m_src);
+}
+
+// ---------------- UI thread ----------------
+
+bool Stream::setAttributes(int frequency, int volume, int pan)
+{
+    if (frequency < kMinFrequency || frequency > kMaxFrequency)
+        return false;
+    m_frequency.store(frequency);
+    m_volume.store(std::clamp(volume, 0, 100));
+    m_pan.store(std::clamp(pan, -100, 100));
+    return true;
+}
+
+void Stream::attributes(int *frequency, int *volume, int *pan) const
+{
+    if (frequency)
+        *frequency = m_frequency.load();
+    if (volume)
+        *volume = m_volume.load();
+    if (pan)
+        *pan = m_pan.load();
+}
+
+void Stream::play()
+{
+    // A stream that played to its end starts again from its beginning.
+    if (ranOut())
+        seek(0);
+    m_state.store(Playing, std::memory_order_release);
+}
+
+void Stream::pause()
+{
+    int expected = Playing;
+    m_state.compare_exchange_strong(expected, Paused);
+}
+
+void Stream::stop()
+{
+    m_state.store(Stopped, std::memory_order_release);
+    m_stalled = false;
+}
+
+Stream::Activity Stream::activity() const
+{
+    switch (m_state.load(std::memory_order_acquire)) {
+    case Playing: return m_stalled.load() ? ActiveStalled : ActivePlaying;
+    case Paused: return ActivePaused;
+    default: return Inactive;
+    }
+}
+
+void Stream::setExactLength(int64_t frames)
+{
+    m_length.store(frames, std::memory_order_release);
+    m_lengthExact.store(true, std::memory_order_release);
+}
+
+int64_t Stream::positionFrames() const
+{
+    return int64_t(m_position.load(std::memory_order_acquire) & ((uint64_t(1) << 40) - 1));
+}
+
+bool Stream::seek(int64_t frame)
+{
+    if (frame < 0 || (m_lengthExact.load() && frame > m_length.load()))
+        return false;
+    m_seekTarget.store(frame, std::memory_order_relaxed);
+    const uint32_t gen = (m_gen.load() + 1) & kGenMask;
+    m_position.store(pack(gen, frame), std::memory_order_release);
+    m_gen.store(gen, std::memory_order_release);
+    return true;
+}
+
+bool Stream::ranOut() const
+{
+    return m_ranOutGen.load(std::memory_order_acquire) == m_gen.load(std::memory_order_acquire);
+}
+
+void Stream::history(float *stereo) const
+{
+    // A torn copy only costs one odd-looking frame of the display, so give up after a few tries.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const uint32_t s1 = m_histSeq.load(std::memory_order_acquire);
+        if (s1 & 1)
+            continue;
+        const int w = m_histWrite;
+        const size_t tail = size_t(kHistoryFrames - w) * 2;
+        std::memcpy(stereo, m_hist.data() + size_t(w) * 2, tail * sizeof(float));
+        std::memcpy(stereo + tail, m_hist.data(), size_t(w) * 2 * sizeof(float));
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (m_histSeq.load(std::memory_order_relaxed) == s1)
+            return;
+    }
+}
+
+// ---------------- producer ----------------
+
+bool Stream::wantsData() const
+{
+    if (m_producerGen != m_gen.load(std::memory_order_acquire))
+        return true;
+    if (m_producerEof)
+        return false;
+    const uint32_t used = m_tail.load(std::memory_order_relaxed) - m_head.load(std::memory_order_acquire);
+    const int want = std::min<int>(int(m_chunks.size()) - 1,
+                                   m_frequency.load() / kMaxBlock + 2); // one second of play
+    return int(used) < want;
+}
+
+bool Stream::produceOne(uint32_t gen)
+{
+    const uint32_t tail = m_tail.load(std::memory_order_relaxed);
+    if (tail - m_head.load(std::memory_order_acquire) >= m_chunks.size())
+        return false; // full
+    Chunk &c = m_chunks[tail % m_chunks.size()];
+    c.gen = gen;
+    c.start = m_decoder->nextFrame();
+    c.frames = m_decoder->read(c.data, kMaxBlock);
+    c.eof = c.frames < kMaxBlock;
+    if (c.eof) {
+        m_producerEof = true;
+        // The end is where the decoder really stopped: the container's figure was an estimate.
+        if (!m_lengthExact.load())
+            setExactLength(c.start + c.frames);
+    }
+    m_tail.store(tail + 1, std::memory_order_release);
+    return true;
+}
+
+bool Stream::fill()
+{
+    std::lock_guard<std::mutex> lock(m_decodeMutex);
+    bool worked = false;
+    while (wantsData()) {
+        const uint32_t gen = m_gen.load(std::memory_order_acquire);
+        if (gen != m_producerGen) {
+            m_producerGen = gen;
+            m_producerEof = false;
+            if (!m_decoder->seek(m_seekTarget.load(std::memory_order_relaxed)))
+                m_producerEof = true;
+            worked = true;
+            continue;
+        }
+        if (!produceOne(gen))
+            break;
+        worked = true;
+    }
+    return worked;
+}
+
+void Stream::dropStale(uint32_t gen)
+{
+    uint32_t head = m_head.load(std::memory_order_relaxed);
+    const uint32_t tail = m_tail.load(std::memory_order_acquire);
+    while (head != tail && m_chunks[head % m_chunks.size()].gen != gen) {
+        ++head;
+        m_chunkOffset = 0;
+    }
+    m_head.store(head, std::memory_order_release);
+}
+
+void Stream::fillAtLeast(int frames)
+{
+    std::lock_guard<std::mutex> lock(m_decodeMutex);
+    for (;;) {
+        const uint32_t gen = m_gen.load(std::memory_order_acquire);
+        if (gen != m_producerGen) {
+            m_producerGen = gen;
+            m_producerEof = !m_decoder->seek(m_seekTarget.load(std::memory_order_relaxed));
+        }
+        dropStale(gen); // the offline renderer is the consumer too, so it may clear the queue
+        bool eof = false;
+        if (queuedFrames(gen, &eof) >= frames || eof || m_producerEof)
+            return;
+        if (!produceOne(gen))
+            return;
+    }
+}
+
+// ---------------- audio thread ----------------
+
+int Stream::queuedFrames(uint32_t gen, bool *eof) const
+{
+    int total = 0;
+    const uint32_t tail = m_tail.load(std::memory_order_acquire);
+    for (uint32_t h = m_head.load(std::memory_order_relaxed); h != tail; ++h) {
+        const Chunk &c = m_chunks[h % m_chunks.size()];
+        if (c.gen != gen)
+            continue;
+        total += c.frames;
+        if (c.eof)
+            *eof = true;
+    }
+    return total - m_chunkOffset;
+}
+
+void Stream::publishPosition(uint32_t gen, int64_t frame)
+{
+    uint64_t cur = m_position.load(std::memory_order_acquire);
+    // A seek made meanwhile owns the position: never overwrite a newer generation.
+    while (uint32_t(cur >> 40) == gen) {
+        if (m_position.compare_exchange_weak(cur, pack(gen, frame), std::memory_order_acq_rel))
+            return;
+    }
+}
+
+int Stream::pull(float *dst, int frames)
+{
+    const uint32_t gen = m_mixGen;
+    int got = 0;
+    uint32_t head = m_head.load(std::memory_order_relaxed);
+    const uint32_t tail = m_tail.load(std::memory_order_acquire);
+    while (got < frames && head != tail) {
+        Chunk &c = m_chunks[head % m_chunks.size()];
+        if (c.gen != gen) {
+            ++head;
+            m_chunkOffset = 0;
+            continue;
+        }
+        const int take = std::min(c.frames - m_chunkOffset, frames - got);
+        std::memcpy(dst + size_t(got) * 2, c.data + size_t(m_chunkOffset) * 2,
+                    size_t(take) * 2 * sizeof(float));
+        got += take;
+        m_chunkOffset += take;
+        publishPosition(gen, c.start + m_chunkOffset);
+        if (m_chunkOffset >= c.frames) {
+            if (c.eof)
+                m_consumerEof = true;
+            ++head;
+            m_chunkOffset = 0;
+        }
+    }
+    m_head.store(head, std::memory_order_release);
+    return got;
+}
+
+long Stream::srcCallback(void *self, float **data)
+{
+    auto *s = static_cast<Stream *>(self);
+    *data = s->m_srcIn.data();
+    const long got = s->pull(s->m_srcIn.data(), kMaxBlock);
+    if (got == 0 && !s->m_consumerEof)
+        s->m_srcDirty = true; // the converter now believes the input ended
+    return got;
+}
+
+void Stream::writeHistory(const float *buf, int frames)
+{
+    const uint32_t s = m_histSeq.load(std::memory_order_relaxed);
+    m_histSeq.store(s + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    int w = m_histWrite;
+    for (int i = 0; i < frames; ++i) {
+        m_hist[size_t(w) * 2] = buf[2 * i];
+        m_hist[size_t(w) * 2 + 1] = buf[2 * i + 1];
+        if (++w == kHistoryFrames)
+            w = 0;
+    }
+    m_histWrite = w;
+    m_histSeq.store(s + 2, std::memory_order_release);
+}
+
+bool Stream::mixInto(float *out, int frames, float *scratch)
+{
+    if (m_state.load(std::memory_order_acquire) != Playing)
+        return true;
+    const uint32_t gen = m_gen.load(std::memory_order_acquire);
+    if (gen != m_mixGen) {
+        m_mixGen = gen;
+        m_consumerEof = false;
+        m_srcDirty = true;
+        dropStale(gen);
+    }
+    const int frequency = m_frequency.load(std::memory_order_relaxed);
+    bool eofQueued = m_consumerEof;
+    const int queued = queuedFrames(gen, &eofQueued);
+    int got = 0;
+    if (frequency == kCardRate) {
+        if (queued < frames && !eofQueued) {
+            m_stalled = true;
+            return false;
+        }
+        got = pull(scratch, frames);
+        m_srcDirty = true; // the converter's history no longer follows the stream
+    } else {
+        const double ratio = double(kCardRate) / frequency;
+        const int need = int(std::ceil(frames / ratio)) + 2 * kMaxBlock;
+        if (queued < need && !eofQueued) {
+            m_stalled = true;
+            return false;
+        }
+        if (m_srcDirty) {
+            src_reset(m_src);
+            m_srcDirty = false;
+        }
+        got = int(src_callback_read(m_src, ratio, frames, scratch));
+        if (got < 0)
+            got = 0;
+    }
+    m_stalled = false;
+    if (got < frames)
+        std::fill(scratch + size_t(got) * 2, scratch + size_t(frames) * 2, 0.f);
+    if (m_consumerEof && got < frames) {
+        // Played out: the stream stops by itself, as a card's channel does.
+        m_ranOutGen.store(gen, std::memory_order_release);
+        int expected = Playing;
+        m_state.compare_exchange_strong(expected, Stopped);
+    }
+
+    m_dsp.process(scratch, frames);
+    writeHistory(scratch, frames);
+
+    const float vol = float(m_volume.load(std::memory_order_relaxed)) / 100.f;
+    const int pan = m_pan.load(std::memory_order_relaxed);
+    const float gl = vol * (pan > 0 ? float(100 - pan) / 100.f : 1.f);
+    const float gr = vol * (pan < 0 ? float(100 + pan) / 100.f : 1.f);
+    if (m_gainL < 0.f) {
+        m_gainL = gl;
+        m_gainR = gr;
+    }
+    // Ramp volume and pan over the block so a fader move never clicks.
+    const float dl = (gl - m_gainL) / float(frames), dr = (gr - m_gainR) / float(frames);
+    float cl = m_gainL, cr = m_gainR;
+    for (int i = 0; i < frames; ++i) {
+        cl += dl;
+        cr += dr;
+        out[2 * i] += scratch[2 * i] * cl;
+        out[2 * i + 1] += scratch[2 * i + 1] * cr;
+    }
+    m_gainL = gl;
+    m_gainR = gr;
+    return true;
+}
+
+} // namespace audio
