@@ -186,6 +186,7 @@ uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString
     if (!decoder->open(path, kind, error))
         return 0;
     auto stream = std::make_shared<Stream>(std::move(decoder), path, kind);
+    stream->prime();
     if (!dev->second.mixer->attach(stream)) {
         if (error)
             *error = QStringLiteral("too many streams on the device");

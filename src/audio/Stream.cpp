@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace audio {
 
 namespace {
 constexpr uint32_t kGenMask = 0xFFFFFF;
+constexpr int kPrimeChunks = 6; // about 140 ms of sound decoded on the spot
 constexpr int kMinFrequency = 100;
 constexpr int kMaxFrequency = 100000;
 }
@@ -107,11 +109,35 @@ bool Stream::seek(int64_t frame)
 {
     if (frame < 0 || (m_lengthExact.load() && frame > m_length.load()))
         return false;
-    m_seekTarget.store(frame, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> lock(m_decodeMutex);
+    while (m_consumerBusy.test_and_set(std::memory_order_acquire))
+        std::this_thread::yield(); // the audio thread holds it for one block's mix at most
     const uint32_t gen = (m_gen.load() + 1) & kGenMask;
+    m_seekTarget.store(frame, std::memory_order_relaxed);
     m_position.store(pack(gen, frame), std::memory_order_release);
     m_gen.store(gen, std::memory_order_release);
+    // Both sides are ours now: empty the queue and start over at the new place.
+    m_head.store(m_tail.load());
+    m_chunkOffset = 0;
+    m_consumerEof = false;
+    m_srcDirty = true;
+    m_mixGen = gen;
+    m_producerGen = gen;
+    m_producerEof = !m_decoder->seek(frame);
+    for (int i = 0; i < kPrimeChunks && !m_producerEof; ++i)
+        if (!produceOne(gen))
+            break;
+    m_consumerBusy.clear(std::memory_order_release);
     return true;
+}
+
+void Stream::prime()
+{
+    std::lock_guard<std::mutex> lock(m_decodeMutex);
+    const uint32_t gen = m_gen.load();
+    while (!m_producerEof && int(m_tail.load() - m_head.load()) < kPrimeChunks)
+        if (!produceOne(gen))
+            break;
 }
 
 bool Stream::ranOut() const
@@ -307,6 +333,13 @@ bool Stream::mixInto(float *out, int frames, float *scratch)
 {
     if (m_state.load(std::memory_order_acquire) != Playing)
         return true;
+    if (m_consumerBusy.test_and_set(std::memory_order_acquire))
+        return true; // a seek is being made: this block goes without the stream
+    struct Release
+    {
+        std::atomic_flag &flag;
+        ~Release() { flag.clear(std::memory_order_release); }
+    } release{m_consumerBusy};
     const uint32_t gen = m_gen.load(std::memory_order_acquire);
     if (gen != m_mixGen) {
         m_mixGen = gen;

@@ -48,6 +48,8 @@ public:
     bool lengthExact() const { return m_lengthExact.load(std::memory_order_acquire); }
     void setExactLength(int64_t frames);
     int64_t positionFrames() const;
+    // Seeks and decodes the first blocks at the new place right away, so a Play that
+    // follows at once has sound from its first block.
     bool seek(int64_t frame);
     // The stream played through its last decoded frame since the last seek.
     bool ranOut() const;
@@ -63,6 +65,8 @@ public:
     // file ends. For the offline renderer, which is producer and consumer at once.
     void fillAtLeast(int frames);
     bool wantsData() const;
+    // Decodes the first blocks of a new stream before it is handed to a card.
+    void prime();
 
     // ---- audio thread ----
     // Adds one block to `out`. Returns false when a playing stream had no data (underrun).
@@ -115,7 +119,9 @@ private:
     uint32_t m_producerGen = 0;
     bool m_producerEof = false;
 
-    // Audio-thread side.
+    // Audio-thread side. A seek from the UI thread takes the consumer's place for a moment;
+    // the audio thread never waits for it, it skips the stream for that block instead.
+    std::atomic_flag m_consumerBusy = ATOMIC_FLAG_INIT;
     uint32_t m_mixGen = 0;
     int m_chunkOffset = 0;
     bool m_consumerEof = false;

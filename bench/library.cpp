@@ -1,0 +1,229 @@
+// Library benchmark: capture against find(1), library load against cat(1), one type-ahead key.
+#include "library/LibraryModel.h"
+#include "library/TvelarixScan.h"
+#include "settings/TextFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+static void touch(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_CREAT | O_WRONLY, 0644);
+    if (fd >= 0)
+        ::close(fd);
+#else
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+#endif
+}
+
+// 100,000 files in folders nested up to 8 levels below `root`.
+static int makeTree(const QString &root)
+{
+    static const char *const exts[] = {".mp3", ".MP3", ".wav", ".Wav", ".ogg", ".wma",
+                                       ".txt", ".jpg", ".m3u", ".mp3.bak"};
+    static const char *const words[] = {"Canção", "Noite", "Ação", "Forró", "Verão",
+                                        "Rock", "Samba", "Mix", "Live", "Remix"};
+    const int totalFiles = 100000;
+    const int filesPerFolder = 50;
+    std::vector<QString> folders;
+    // Breadth-first folders: each folder has 3 subfolders, down to depth 8.
+    folders.push_back(root);
+    QDir().mkpath(root);
+    std::vector<std::pair<QString, int>> queue{{root, 0}};
+    size_t head = 0;
+    while (folders.size() * filesPerFolder < size_t(totalFiles) && head < queue.size()) {
+        auto [dir, depth] = queue[head++];
+        if (depth >= 8)
+            continue;
+        for (int k = 0; k < 3 && folders.size() * filesPerFolder < size_t(totalFiles); ++k) {
+            const QString sub = dir + QStringLiteral("/%1 %2").arg(QString::fromUtf8(words[(folders.size() + k) % 10])).arg(folders.size());
+            QDir().mkdir(sub);
+            folders.push_back(sub);
+            queue.push_back({sub, depth + 1});
+        }
+    }
+    // Make sure the deepest level exists too.
+    QString deep = root;
+    for (int d = 1; d <= 8; ++d)
+        deep += QStringLiteral("/nivel%1").arg(d);
+    QDir().mkpath(deep);
+    folders.push_back(deep);
+
+    int made = 0;
+    for (size_t i = 0; made < totalFiles; ++i) {
+        const QString &dir = folders[i % folders.size()];
+        const QString name = QStringLiteral("%1 %2 faixa %3%4")
+                                 .arg(QString::fromUtf8(words[made % 10]))
+                                 .arg(QString::fromUtf8(words[(made / 10) % 10]))
+                                 .arg(made, 6, 10, QLatin1Char('0'))
+                                 .arg(QString::fromLatin1(exts[(made * 7) % 10]));
+        touch(dir + QLatin1Char('/') + name);
+        ++made;
+    }
+    return made;
+}
+
+static double runFind(const QString &dir, int *count)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.start(QStringLiteral("find"), {dir, QStringLiteral("-iname"), QStringLiteral("*.mp3"),
+                                     QStringLiteral("-o"), QStringLiteral("-iname"),
+                                     QStringLiteral("*.wav")});
+    QByteArray out;
+    p.waitForStarted();
+    while (p.state() != QProcess::NotRunning) {
+        p.waitForReadyRead(1000);
+        out += p.readAllStandardOutput();
+    }
+    out += p.readAllStandardOutput();
+    const double s = t.nsecsElapsed() / 1e9;
+    *count = int(out.count('\n'));
+    return s;
+}
+
+static double runScan(const QString &dir, int *count)
+{
+    QElapsedTimer t;
+    t.start();
+    TvelarixScan scan;
+    scan.setFilePath(dir + QLatin1Char('/'));
+    scan.setSearchFilter({QStringLiteral("*.mp3"), QStringLiteral("*.wav")});
+    scan.setSubDirectories(true);
+    scan.setXnivel(quint16(TvelarixScan::folderDepth(dir + QLatin1Char('/'), TvelarixScan::volumeRootOf(dir)) + 10));
+    scan.Scan();
+    const double s = t.nsecsElapsed() / 1e9;
+    *count = int(scan.SearchResult().size());
+    return s;
+}
+
+static double runCat(const QString &file)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.start(QStringLiteral("cat"), {file});
+    QByteArray out;
+    p.waitForStarted();
+    while (p.state() != QProcess::NotRunning) {
+        p.waitForReadyRead(1000);
+        out += p.readAllStandardOutput();
+    }
+    out += p.readAllStandardOutput();
+    return t.nsecsElapsed() / 1e9;
+}
+
+static double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir tmp;
+    if (!tmp.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    const QString tree = tmp.path() + QStringLiteral("/árvore");
+    QElapsedTimer gen;
+    gen.start();
+    const int files = makeTree(tree);
+    std::printf("tree files: %d\n", files);
+    std::printf("tree build s: %.2f\n", gen.nsecsElapsed() / 1e9);
+
+    // Warm the cache once for both, then alternate runs.
+    int foundFind = 0, foundScan = 0;
+    runFind(tree, &foundFind);
+    runScan(tree, &foundScan);
+    std::vector<double> findTimes, scanTimes;
+    for (int i = 0; i < 5; ++i) {
+        findTimes.push_back(runFind(tree, &foundFind));
+        scanTimes.push_back(runScan(tree, &foundScan));
+    }
+    const double findS = median(findTimes);
+    const double scanS = median(scanTimes);
+    std::printf("audio files found by find: %d\n", foundFind);
+    std::printf("audio files found by capture: %d\n", foundScan);
+    std::printf("find time ms: %.1f\n", findS * 1000);
+    std::printf("capture time ms: %.1f\n", scanS * 1000);
+
+    // Sorting alone under a real locale's collation (the console sorts with the user's).
+    {
+        TvelarixScan scan;
+        scan.setFilePath(tree + QLatin1Char('/'));
+        scan.setSearchFilter({QStringLiteral("*.mp3"), QStringLiteral("*.wav")});
+        scan.setXnivel(200);
+        scan.Scan();
+        QStringList lines = scan.SearchResult();
+        std::reverse(lines.begin(), lines.end());
+        QElapsedTimer t;
+        t.start();
+        TvelarixScan::sortLines(lines, QLocale(QLocale::Portuguese, QLocale::Brazil));
+        std::printf("sort %lld lines pt_BR ms: %.1f\n", (long long)lines.size(), t.nsecsElapsed() / 1e6);
+    }
+
+    // A 100,000-line library file.
+    const QString libFile = tmp.path() + QStringLiteral("/lista.upd");
+    {
+        QStringList lines;
+        lines.reserve(100000);
+        for (int i = 0; i < 100000; ++i) {
+            const QString name = QStringLiteral("CANÇÃO %1 FAIXA.MP3").arg(i, 6, 10, QLatin1Char('0'));
+            lines.append(name + QStringLiteral("#/srv/música/coleção/pasta %1/").arg(i % 997) + name);
+        }
+        TextFile::writeLines(libFile, lines);
+    }
+    runCat(libFile);
+    std::vector<double> catTimes, loadTimes;
+    LibraryModel model;
+    for (int i = 0; i < 5; ++i) {
+        catTimes.push_back(runCat(libFile));
+        QElapsedTimer t;
+        t.start();
+        model.load(libFile);
+        loadTimes.push_back(t.nsecsElapsed() / 1e9);
+    }
+    std::printf("library rows: %d\n", model.trackCount());
+    std::printf("cat lista.upd ms: %.1f\n", median(catTimes) * 1000);
+    std::printf("library load ms: %.1f\n", median(loadTimes) * 1000);
+
+    // One type-ahead key: the worst case walks every row and finds nothing.
+    {
+        std::vector<double> keyTimes;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer t;
+            t.start();
+            const auto step = LibraryModel::typeAhead(model, 0, QStringLiteral("CANÇÃO 0"), Qt::Key_X, QStringLiteral("x"));
+            keyTimes.push_back(t.nsecsElapsed() / 1e6);
+            if (step.row != 0)
+                std::printf("unexpected type-ahead row %d\n", step.row);
+        }
+        std::printf("type-ahead key ms (100000 rows, no match): %.2f\n", median(keyTimes));
+        QElapsedTimer t;
+        t.start();
+        const auto step = LibraryModel::typeAhead(model, 0, QStringLiteral("CANÇÃO 09999"), Qt::Key_9, QStringLiteral("9"));
+        std::printf("type-ahead key ms (match at row %d): %.2f\n", step.row, t.nsecsElapsed() / 1e6);
+    }
+
+    std::printf("capture/find ratio: %.2f\n", scanS / findS);
+    return 0;
+}

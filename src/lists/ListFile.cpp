@@ -1,0 +1,92 @@
+#include "lists/ListFile.h"
+
+#include "settings/TextFile.h"
+
+namespace ListFile {
+
+QString saveTarget(const QString &typedName)
+{
+    const QString name = typedName.trimmed();
+    if (name.isEmpty())
+        return QString();
+    // Only a real extension counts: "festa.ipk.old" still gets one, so the dialogs' "*.ipk"
+    // filter finds every saved list.
+    if (name.endsWith(QStringLiteral(".ipk"), Qt::CaseInsensitive) && name.size() > 4)
+        return name;
+    return name + QStringLiteral(".ipk");
+}
+
+QString titleFromPath(const QString &path)
+{
+    qsizetype cut = path.size();
+    while (cut > 0 && path.at(cut - 1) != QLatin1Char('\\') && path.at(cut - 1) != QLatin1Char('/'))
+        --cut;
+    return path.mid(cut).toUpper();
+}
+
+bool save(const QString &fileName, const QStringList &paths, QString *error)
+{
+    return TextFile::writeLines(fileName, paths, error);
+}
+
+OpenedList open(const QString &fileName)
+{
+    OpenedList list;
+    QStringList lines;
+    switch (TextFile::readLines(fileName, &lines, &list.error)) {
+    case TextFile::ReadStatus::Missing:
+        list.status = OpenStatus::Missing;
+        return list;
+    case TextFile::ReadStatus::Unreadable:
+        list.status = OpenStatus::Unreadable;
+        return list;
+    case TextFile::ReadStatus::Ok:
+        break;
+    }
+    list.status = OpenStatus::Opened;
+    list.titles.reserve(lines.size());
+    for (const QString &line : std::as_const(lines))
+        list.titles.append(titleFromPath(line));
+    list.paths = std::move(lines);
+    return list;
+}
+
+int dropTarget(int topIndex, int y, int rowHeight, int count)
+{
+    if (count <= 0 || rowHeight <= 0)
+        return -1;
+    int target = topIndex + y / rowHeight;
+    if (target >= count)
+        target = count - 1;
+    return target;
+}
+
+bool moveEntry(QStringList &titles, QStringList &paths, int selected, int target)
+{
+    const int count = int(titles.size());
+    if (count == 0 || paths.size() != count || target < 0 || target >= count)
+        return false;
+    if (selected < 0 || selected >= count || selected == target)
+        return false;
+    titles.move(selected, target);
+    paths.move(selected, target);
+    return true;
+}
+
+bool removeEntry(QStringList &titles, QStringList &paths, int index)
+{
+    if (index < 0 || index >= titles.size() || titles.size() != paths.size())
+        return false;
+    titles.removeAt(index);
+    paths.removeAt(index);
+    return true;
+}
+
+int duplicateQuestions(const QStringList &titles, const QString &title)
+{
+    if (titles.size() < 2)
+        return 0;
+    return int(titles.count(title));
+}
+
+} // namespace ListFile

@@ -1,0 +1,220 @@
+// The effect stages on their own: equaliser response, ramps without clicks, echo repeats,
+// the cut's gating and the flanger's stability.
+#include "TestSupport.h"
+#include "audio/DspChain.h"
+
+#include <cmath>
+#include <vector>
+
+using namespace audio;
+
+namespace {
+
+std::vector<float> sine(double hz, double amplitude, int frames)
+{
+    std::vector<float> v(size_t(frames) * 2);
+    for (int i = 0; i < frames; ++i)
+        v[size_t(i) * 2] = v[size_t(i) * 2 + 1] = float(amplitude * std::sin(2 * M_PI * hz * i / kCardRate));
+    return v;
+}
+
+void run(DspChain &chain, std::vector<float> &v)
+{
+    for (size_t i = 0; i < v.size() / 2; i += kMaxBlock)
+        chain.process(v.data() + i * 2, int(std::min<size_t>(kMaxBlock, v.size() / 2 - i)));
+}
+
+double rms(const std::vector<float> &v, int from, int to)
+{
+    double s = 0;
+    for (int i = from; i < to; ++i)
+        s += double(v[size_t(i) * 2]) * v[size_t(i) * 2];
+    return std::sqrt(s / (to - from));
+}
+
+double gainAt(DspChain &chain, double hz)
+{
+    std::vector<float> v = sine(hz, 0.1, 44100);
+    run(chain, v);
+    return 20 * std::log10(rms(v, 22050, 44100) / (0.1 / std::sqrt(2.0)));
+}
+
+EqualizerBlock band(int n, float centre, float gain)
+{
+    return EqualizerBlock{n, kCardRate, 2.5f, 0.f, centre, gain};
+}
+
+float maxStep(const std::vector<float> &v)
+{
+    float worst = 0;
+    for (size_t i = 2; i < v.size(); i += 2)
+        worst = std::max(worst, std::fabs(v[i] - v[i - 2]));
+    return worst;
+}
+
+} // namespace
+
+class TestDsp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void flatUntilABandIsSet()
+    {
+        DspChain chain;
+        QVERIFY(chain.set(DspEqualizer, 0));
+        std::vector<float> v = sine(440, 0.3, 8192);
+        const std::vector<float> dry = v;
+        run(chain, v);
+        QCOMPARE(v, dry); // a flat equaliser is exactly the identity
+    }
+
+    void equaliserResponse()
+    {
+        DspChain chain;
+        QVERIFY(chain.set(DspEqualizer, 0));
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(chain.setParameters(DspEqualizer, &(const EqualizerBlock &)band(i, 32.f * float(1 << i), 0.f)));
+        QVERIFY(std::fabs(gainAt(chain, 1000)) < 0.05);
+        const EqualizerBlock up = band(3, 250, 10);
+        QVERIFY(chain.setParameters(DspEqualizer, &up));
+        QVERIFY(std::fabs(gainAt(chain, 250) - 10) < 0.3);
+        QVERIFY(gainAt(chain, 8000) < 1.0); // five octaves away the band hardly acts
+        // Attaching again never doubles the filter.
+        QVERIFY(chain.set(DspEqualizer, 0));
+        QVERIFY(std::fabs(gainAt(chain, 250) - 10) < 0.3);
+        // A band's parameters come back; a band never set leaves the block alone.
+        EqualizerBlock read{3, 0, 0, 0, 0, 0};
+        QVERIFY(chain.getParameters(DspEqualizer, &read));
+        QCOMPARE(read.centre, 250.f);
+        QCOMPARE(read.gain, 10.f);
+        QCOMPARE(read.bandwidth, 2.5f);
+        DspChain fresh;
+        fresh.set(DspEqualizer, 0);
+        EqualizerBlock untouched{7, 44100, 2.5f, 0.f, 0.f, 0.f};
+        QVERIFY(!fresh.getParameters(DspEqualizer, &untouched));
+        QCOMPARE(untouched.bandwidth, 2.5f);
+        // Nonsense is refused.
+        EqualizerBlock bad = band(12, 1000, 3);
+        QVERIFY(!chain.setParameters(DspEqualizer, &bad));
+        bad = EqualizerBlock{2, 44100, 0.f, 0.f, 1000.f, 3.f};
+        QVERIFY(!chain.setParameters(DspEqualizer, &bad));
+    }
+
+    void gainChangesAndSwitchingDoNotClick()
+    {
+        DspChain chain;
+        chain.set(DspEqualizer, 0);
+        std::vector<float> v = sine(100, 0.25, 44100);
+        const float natural = 2 * float(M_PI) * 100 / kCardRate * 0.25f * 3.2f; // steepest slope at +10 dB
+        for (size_t i = 0; i < v.size() / 2; i += kMaxBlock) {
+            if (i == 8 * kMaxBlock) {
+                const EqualizerBlock up = band(2, 100, 10);
+                chain.setParameters(DspEqualizer, &up);
+            }
+            if (i == 20 * kMaxBlock)
+                chain.set(DspCut, 1);
+            if (i == 30 * kMaxBlock)
+                chain.remove(DspEqualizer);
+            chain.process(v.data() + i * 2, int(std::min<size_t>(kMaxBlock, v.size() / 2 - i)));
+        }
+        QVERIFY2(maxStep(v) < natural * 1.3f, qPrintable(QString::number(maxStep(v))));
+    }
+
+    void echoRepeatsAtHalfLevel()
+    {
+        DspChain chain;
+        QVERIFY(chain.set(DspEcho, 1));
+        const EchoBlock three{1.f, 1.f, 0.f, 3.f};
+        QVERIFY(chain.setParameters(DspEcho, &three));
+        std::vector<float> v(size_t(kCardRate) * 2 * 2, 0.f);
+        run(chain, v); // settle the attach ramp on silence
+        v.assign(v.size(), 0.f);
+        v[0] = v[1] = 1.f;
+        run(chain, v);
+        const int delay = kCardRate * 300 / 1000;
+        QCOMPARE(v[0], 1.f);
+        QCOMPARE(v[size_t(delay) * 2], 0.5f);
+        QCOMPARE(v[size_t(2 * delay) * 2 + 1], 0.25f);
+        QCOMPARE(v[size_t(3 * delay) * 2], 0.125f);
+        QCOMPARE(v[size_t(4 * delay) * 2], 0.f);
+        float elsewhere = 0;
+        for (size_t i = 1; i < v.size() / 2; ++i)
+            if (i % size_t(delay) != 0)
+                elsewhere = std::max(elsewhere, std::fabs(v[i * 2]));
+        QCOMPARE(elsewhere, 0.f);
+        EchoBlock back{};
+        QVERIFY(chain.getParameters(DspEcho, &back));
+        QCOMPARE(back.repeats, 3.f);
+    }
+
+    void cutGatesHalfOfEachCycle()
+    {
+        DspChain chain;
+        QVERIFY(chain.set(DspCut, 1));
+        std::vector<float> v(size_t(kCardRate) * 2 * 2, 0.5f);
+        run(chain, v);
+        int silent = 0, open = 0;
+        for (size_t i = kCardRate / 2; i < v.size() / 2; ++i) {
+            if (std::fabs(v[i * 2]) < 1e-4f)
+                ++silent;
+            else if (std::fabs(v[i * 2] - 0.5f) < 1e-4f)
+                ++open;
+        }
+        const int frames = int(v.size() / 2) - kCardRate / 2;
+        QVERIFY(silent > frames * 45 / 100 && silent < frames * 52 / 100);
+        QVERIFY(open > frames * 45 / 100);
+        QVERIFY(maxStep(v) < 0.01f); // soft edges
+        QVERIFY(!chain.setParameters(DspCut, &v[0])); // the cut takes no parameters
+    }
+
+    void flangerChangesTheSoundAndStaysBounded()
+    {
+        DspChain chain;
+        QVERIFY(chain.set(DspFlanger, 1));
+        const FlangerBlock deep{1.3f, kCardRate, 120.f, 15.f};
+        QVERIFY(chain.setParameters(DspFlanger, &deep));
+        std::vector<float> v = sine(1000, 0.5, kCardRate * 4);
+        const std::vector<float> dry = v;
+        run(chain, v);
+        float diff = 0, peak = 0;
+        for (size_t i = 0; i < v.size(); ++i) {
+            diff = std::max(diff, std::fabs(v[i] - dry[i]));
+            peak = std::max(peak, std::fabs(v[i]));
+        }
+        QVERIFY(diff > 0.1f);
+        QVERIFY(peak < 1.5f);
+        // The sweep moves: the level over a quarter bar changes over the bar.
+        double lo = 1e9, hi = 0;
+        for (int q = 0; q < 8; ++q) {
+            const double r = rms(v, kCardRate * 2 + q * 11025 / 2, kCardRate * 2 + (q + 1) * 11025 / 2);
+            lo = std::min(lo, r);
+            hi = std::max(hi, r);
+        }
+        QVERIFY(hi - lo > 0.02);
+    }
+
+    void typesAndRemovals()
+    {
+        DspChain chain;
+        QVERIFY(!chain.remove(DspFlanger)); // harmless
+        QVERIFY(!chain.set(DspUnused6, 1));
+        QVERIFY(!chain.set(DspUnused14, 1));
+        QVERIFY(!chain.remove(DspUnused14));
+        QVERIFY(chain.set(DspFlanger, 1));
+        QVERIFY(chain.isSet(DspFlanger));
+        QVERIFY(chain.remove(DspFlanger));
+        QVERIFY(!chain.isSet(DspFlanger));
+        FlangerBlock f{};
+        QVERIFY(!chain.getParameters(DspFlanger, &f));
+        QVERIFY(!chain.setParameters(DspFlanger, &f));
+        // After removal the stage fades out over one block, then the sound is dry again.
+        std::vector<float> v = sine(440, 0.3, 4 * kMaxBlock);
+        const std::vector<float> dry = v;
+        run(chain, v);
+        QCOMPARE(std::vector<float>(v.begin() + 2 * kMaxBlock, v.end()),
+                 std::vector<float>(dry.begin() + 2 * kMaxBlock, dry.end()));
+    }
+};
+
+VELARIX_TEST_MAIN(TestDsp)
+#include "tst_dsp.moc"
