@@ -249,7 +249,9 @@ void DspChain::runEqualizer(float *buf, int frames)
 {
     for (int start = 0; start < frames; start += kSubBlock) {
         const int n = std::min(kSubBlock, frames - start);
-        float *p = buf + 2 * start;
+        // Bring the bands up to date and gather the ones that are not flat.
+        Biquad *active[kBands];
+        int count = 0;
         for (int i = 0; i < kBands; ++i) {
             const Band &b = m_bands[i];
             BandState &st = m_bandState[i];
@@ -277,19 +279,42 @@ void DspChain::runEqualizer(float *buf, int frames)
                 designPeak(st.f, centre, st.gain, bw, q);
             }
             st.active = true;
-            Biquad &f = st.f;
-            for (int c = 0; c < 2; ++c) {
-                float s1 = f.s1[c], s2 = f.s2[c];
-                for (int k = 0; k < n; ++k) {
-                    const float x = p[2 * k + c];
-                    const float y = f.b0 * x + s1;
-                    s1 = f.b1 * x - f.a1 * y + s2;
-                    s2 = f.b2 * x - f.a2 * y;
-                    p[2 * k + c] = y;
-                }
-                f.s1[c] = s1;
-                f.s2[c] = s2;
+            active[count++] = &st.f;
+        }
+        if (count == 0)
+            continue;
+        // Frame by frame through every band, left and right side by side in one vector: the
+        // bands' recursions are independent of one another, so the processor overlaps them.
+        typedef float v4 __attribute__((vector_size(16)));
+        struct Lane
+        {
+            v4 b0, b1, b2, a1, a2, s1, s2;
+        } lanes[kBands];
+        for (int j = 0; j < count; ++j) {
+            const Biquad &f = *active[j];
+            lanes[j] = Lane{v4{f.b0, f.b0, 0, 0}, v4{f.b1, f.b1, 0, 0}, v4{f.b2, f.b2, 0, 0},
+                            v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
+                            v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0}};
+        }
+        float *p = buf + 2 * start;
+        for (int k = 0; k < n; ++k) {
+            v4 x = {p[2 * k], p[2 * k + 1], 0, 0};
+            for (int j = 0; j < count; ++j) {
+                Lane &f = lanes[j];
+                const v4 y = f.b0 * x + f.s1;
+                f.s1 = f.b1 * x - f.a1 * y + f.s2;
+                f.s2 = f.b2 * x - f.a2 * y;
+                x = y;
             }
+            p[2 * k] = x[0];
+            p[2 * k + 1] = x[1];
+        }
+        for (int j = 0; j < count; ++j) {
+            Biquad &f = *active[j];
+            f.s1[0] = lanes[j].s1[0];
+            f.s1[1] = lanes[j].s1[1];
+            f.s2[0] = lanes[j].s2[0];
+            f.s2[1] = lanes[j].s2[1];
         }
     }
 }
@@ -317,26 +342,36 @@ void DspChain::runFlanger(float *buf, int frames)
     const double period = 4.0 * 60.0 / m_flTempo.load(); // one sweep per bar
     const double step = 1.0 / (period * kCardRate);
     const float feedback = 0.3f + depth * 0.03f;
+    const float msToFrames = kCardRate / 1000.f;
     float *line = m_flBuffer.get();
-    for (int i = 0; i < frames; ++i) {
-        const float lfo = 0.5f - 0.5f * float(std::cos(kTwoPi * m_flPhase));
-        const float delay = (base + 0.5f * depth * lfo) * (kCardRate / 1000.f);
-        float readPos = float(m_flWrite) - delay;
-        if (readPos < 0)
-            readPos += kFlangerFrames;
-        const int i0 = int(readPos);
-        const float frac = readPos - float(i0);
-        const int j0 = i0 & (kFlangerFrames - 1), j1 = (i0 + 1) & (kFlangerFrames - 1);
-        for (int c = 0; c < 2; ++c) {
-            const float x = buf[2 * i + c];
-            const float d = line[2 * j0 + c] + (line[2 * j1 + c] - line[2 * j0 + c]) * frac;
-            line[2 * m_flWrite + c] = x + feedback * d;
-            buf[2 * i + c] = 0.5f * (x + d);
-        }
-        m_flWrite = (m_flWrite + 1) & (kFlangerFrames - 1);
-        m_flPhase += step;
+    auto delayAt = [&](double phase) {
+        const float lfo = 0.5f - 0.5f * float(std::cos(kTwoPi * phase));
+        return (base + 0.5f * depth * lfo) * msToFrames;
+    };
+    for (int start = 0; start < frames; start += kSubBlock) {
+        const int n = std::min(kSubBlock, frames - start);
+        // The sweep is slow: interpolating it across a few dozen frames is inaudible.
+        const float d0 = delayAt(m_flPhase);
+        m_flPhase += step * n;
         if (m_flPhase >= 1.0)
             m_flPhase -= 1.0;
+        const float dd = (delayAt(m_flPhase) - d0) / float(n);
+        float *p = buf + 2 * start;
+        for (int i = 0; i < n; ++i) {
+            float readPos = float(m_flWrite) - (d0 + dd * float(i));
+            if (readPos < 0)
+                readPos += kFlangerFrames;
+            const int i0 = int(readPos);
+            const float frac = readPos - float(i0);
+            const int j0 = i0 & (kFlangerFrames - 1), j1 = (i0 + 1) & (kFlangerFrames - 1);
+            for (int c = 0; c < 2; ++c) {
+                const float x = p[2 * i + c];
+                const float d = line[2 * j0 + c] + (line[2 * j1 + c] - line[2 * j0 + c]) * frac;
+                line[2 * m_flWrite + c] = x + feedback * d;
+                p[2 * i + c] = 0.5f * (x + d);
+            }
+            m_flWrite = (m_flWrite + 1) & (kFlangerFrames - 1);
+        }
     }
 }
 

@@ -1,7 +1,5 @@
 #include "Stream.h"
 
-#include <samplerate.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,7 +18,6 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, const QString &path, Decoder::E
     : m_path(path)
     , m_entry(entry)
     , m_decoder(std::move(decoder))
-    , m_srcIn(size_t(kMaxBlock) * 2)
     , m_hist(size_t(kHistoryFrames) * 2, 0.f)
 {
     m_rate = m_decoder->sampleRate();
@@ -33,15 +30,9 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, const QString &path, Decoder::E
     // A little over a second of the file, whatever its rate, so the read-ahead always fits.
     const int chunks = int(std::ceil(std::max(m_rate, kCardRate) * 1.25 / kMaxBlock)) + 4;
     m_chunks.resize(size_t(chunks));
-    int err = 0;
-    m_src = src_callback_new(&Stream::srcCallback, SRC_SINC_FASTEST, 2, &err, this);
 }
 
-Stream::~Stream()
-{
-    if (m_src)
-        src_delete(m_src);
-}
+Stream::~Stream() = default;
 
 // ---------------- UI thread ----------------
 
@@ -120,7 +111,8 @@ bool Stream::seek(int64_t frame)
     m_head.store(m_tail.load());
     m_chunkOffset = 0;
     m_consumerEof = false;
-    m_srcDirty = true;
+    m_resampling = false;
+    m_resampler.forget();
     m_mixGen = gen;
     m_producerGen = gen;
     m_producerEof = !m_decoder->seek(frame);
@@ -303,14 +295,9 @@ int Stream::pull(float *dst, int frames)
     return got;
 }
 
-long Stream::srcCallback(void *self, float **data)
+int Stream::pullInto(void *self, float *dst, int frames)
 {
-    auto *s = static_cast<Stream *>(self);
-    *data = s->m_srcIn.data();
-    const long got = s->pull(s->m_srcIn.data(), kMaxBlock);
-    if (got == 0 && !s->m_consumerEof)
-        s->m_srcDirty = true; // the converter now believes the input ended
-    return got;
+    return static_cast<Stream *>(self)->pull(dst, frames);
 }
 
 void Stream::writeHistory(const float *buf, int frames)
@@ -344,34 +331,33 @@ bool Stream::mixInto(float *out, int frames, float *scratch)
     if (gen != m_mixGen) {
         m_mixGen = gen;
         m_consumerEof = false;
-        m_srcDirty = true;
+        m_resampling = false;
+        m_resampler.forget();
         dropStale(gen);
     }
     const int frequency = m_frequency.load(std::memory_order_relaxed);
     bool eofQueued = m_consumerEof;
     const int queued = queuedFrames(gen, &eofQueued);
     int got = 0;
-    if (frequency == kCardRate) {
+    if (frequency == kCardRate && !m_resampling) {
         if (queued < frames && !eofQueued) {
             m_stalled = true;
             return false;
         }
         got = pull(scratch, frames);
-        m_srcDirty = true; // the converter's history no longer follows the stream
+        m_resampler.remember(scratch, got);
     } else {
-        const double ratio = double(kCardRate) / frequency;
-        const int need = int(std::ceil(frames / ratio)) + 2 * kMaxBlock;
+        const double step = double(frequency) / kCardRate;
+        const int need = int(std::ceil(frames * step)) + Resampler::kTaps;
         if (queued < need && !eofQueued) {
             m_stalled = true;
             return false;
         }
-        if (m_srcDirty) {
-            src_reset(m_src);
-            m_srcDirty = false;
+        if (!m_resampling) {
+            m_resampler.resumeFromMemory(); // continues seamlessly after the unpitched frames
+            m_resampling = true;
         }
-        got = int(src_callback_read(m_src, ratio, frames, scratch));
-        if (got < 0)
-            got = 0;
+        got = m_resampler.process(step, scratch, frames, &Stream::pullInto, this);
     }
     m_stalled = false;
     if (got < frames)

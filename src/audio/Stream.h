@@ -9,14 +9,13 @@
 #include "AudioTypes.h"
 #include "Decoder.h"
 #include "DspChain.h"
+#include "Resampler.h"
 
 #include <QString>
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
-
-typedef struct SRC_STATE_tag SRC_STATE;
 
 namespace audio {
 
@@ -81,7 +80,7 @@ private:
         int64_t start = 0;
         float data[kMaxBlock * 2];
     };
-    static long srcCallback(void *self, float **data);
+    static int pullInto(void *self, float *dst, int frames);
     int pull(float *dst, int frames);
     int queuedFrames(uint32_t gen, bool *eof) const;
     void dropStale(uint32_t gen);
@@ -125,9 +124,8 @@ private:
     uint32_t m_mixGen = 0;
     int m_chunkOffset = 0;
     bool m_consumerEof = false;
-    SRC_STATE *m_src = nullptr;
-    bool m_srcDirty = false;
-    std::vector<float> m_srcIn;
+    Resampler m_resampler;
+    bool m_resampling = false; // once pitched, a stream stays on the resampler until a seek
     float m_gainL = -1.f, m_gainR = -1.f;
     DspChain m_dsp;
 

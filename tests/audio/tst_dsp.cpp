@@ -2,6 +2,7 @@
 // the cut's gating and the flanger's stability.
 #include "TestSupport.h"
 #include "audio/DspChain.h"
+#include "audio/Resampler.h"
 
 #include <cmath>
 #include <vector>
@@ -50,6 +51,29 @@ float maxStep(const std::vector<float> &v)
     for (size_t i = 2; i < v.size(); i += 2)
         worst = std::max(worst, std::fabs(v[i] - v[i - 2]));
     return worst;
+}
+
+struct Source
+{
+    std::vector<float> data;
+    size_t at = 0;
+    static int pull(void *self, float *dst, int frames)
+    {
+        auto *s = static_cast<Source *>(self);
+        const int n = int(std::min<size_t>(size_t(frames), s->data.size() / 2 - s->at));
+        std::copy(s->data.begin() + long(s->at * 2), s->data.begin() + long((s->at + size_t(n)) * 2), dst);
+        s->at += size_t(n);
+        return n;
+    }
+};
+
+int zeroCrossings(const std::vector<float> &v, int from, int to)
+{
+    int c = 0;
+    for (int i = from + 1; i < to; ++i)
+        if ((v[size_t(i) * 2] >= 0) != (v[size_t(i - 1) * 2] >= 0))
+            ++c;
+    return c;
 }
 
 } // namespace
@@ -191,6 +215,40 @@ private slots:
             hi = std::max(hi, r);
         }
         QVERIFY(hi - lo > 0.02);
+    }
+
+    void resamplerPitchesAndFilters()
+    {
+        // 6 % faster: a 1 kHz tone comes out at 1060 Hz, at its level, for 1/1.06 of the time.
+        Source src{sine(1000, 0.5, kCardRate * 2)};
+        Resampler r;
+        std::vector<float> out(size_t(kCardRate) * 2 * 2);
+        const int got = r.process(1.06, out.data(), kCardRate * 2, &Source::pull, &src);
+        QVERIFY(std::abs(got - int(kCardRate * 2 / 1.06)) <= 2);
+        QVERIFY(std::abs(zeroCrossings(out, 0, kCardRate) - 2120) <= 2);
+        QVERIFY(std::fabs(rms(out, 1000, kCardRate) - 0.5 / std::sqrt(2.0)) < 0.005);
+        // Twice as fast, 15 kHz would land at 30 kHz, past what the card can play: it must
+        // be filtered out, not folded back into the audible band.
+        Source high{sine(15000, 0.5, kCardRate)};
+        Resampler r2;
+        std::vector<float> out2(size_t(kCardRate) * 2);
+        const int got2 = r2.process(2.0, out2.data(), kCardRate / 2, &Source::pull, &high);
+        QCOMPARE(got2, kCardRate / 2);
+        QVERIFY2(rms(out2, 100, got2 - 100) < 0.5 / std::sqrt(2.0) * 0.01, qPrintable(QString::number(rms(out2, 100, got2 - 100))));
+    }
+
+    void resamplerTakesOverWithoutASeam()
+    {
+        const std::vector<float> tone = sine(440, 0.8, kCardRate);
+        Resampler r;
+        r.remember(tone.data(), 5000);
+        r.resumeFromMemory();
+        Source rest{std::vector<float>(tone.begin() + 5000 * 2, tone.end())};
+        std::vector<float> out(size_t(4000) * 2);
+        QCOMPARE(r.process(1.0, out.data(), 4000, &Source::pull, &rest), 4000);
+        // At the same speed the output continues the tone where the plain frames stopped.
+        for (int i = 0; i < 4000; ++i)
+            QVERIFY(std::fabs(out[size_t(i) * 2] - tone[size_t(5000 + i) * 2]) < 0.01f);
     }
 
     void typesAndRemovals()
