@@ -1,23 +1,29 @@
-// The velarix program. Until the console window arrives it is a command-line player:
-// `velarix FILE` plays FILE on the first sound device until the end.
+// The velarix program: the mixing console. `velarix --play FILE` is a bare command-line
+// player that plays FILE on the first sound device until its end.
 #include "audio/TMorvelBass.h"
+#include "console/UMIXER.h"
+#include "library/udir.h"
+#include "settings/SingleInstance.h"
+#include "settings/Startup.h"
+#include "settings/about.h"
 #include "settings/funcoes.h"
+#include "settings/uabertura.h"
+#include "settings/uform_config.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTextStream>
+#include <cstdio>
+#include <memory>
 
-int main(int argc, char **argv)
+static int playFile(QApplication &app, const QStringList &args)
 {
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Quorvanti Velarix-Pro V"));
     QTextStream err(stderr);
-    const QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {
-        err << "usage: velarix FILE\n";
+        err << "usage: velarix --play FILE\n";
         return 2;
     }
     funcoes::setMessageHook([&err](const QString &text) { err << text << "\n"; err.flush(); });
-
     TMorvelBass player;
     player.OpenDevice(1);
     if (!player.EndTimer)
@@ -35,5 +41,55 @@ int main(int argc, char **argv)
     err.flush();
     player.SetPosition(0);
     player.Play();
+    return app.exec();
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(Startup::tituloAplicacao());
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("--play"))
+        return playFile(app, args.mid(1));
+
+    // Scripts and tests read the messages instead of answering boxes.
+    if (qgetenv("VELARIX_MESSAGES") == "stderr")
+        funcoes::setMessageHook([](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+
+    const bool screenOk = Startup::verificaTela(app.primaryScreen()->size());
+    // Ends the program once its message loop starts, without asking the console to close.
+    if (!screenOk)
+        QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+
+    const QString key = qEnvironmentVariable("VELARIX_INSTANCE_KEY", SingleInstance::defaultKey());
+    SingleInstance instance(key);
+    if (!instance.claim()) {
+        Startup::avisaCopiaAberta();
+        instance.requestActivation();
+        return 0;
+    }
+
+    const QString parametros = Startup::parametros();
+    Startup::verificaFormatoHoraSePrimeiraVez();
+
+    auto splash = std::make_unique<Tform_abertura>();
+    if (screenOk && qgetenv("VELARIX_NO_SPLASH") != "1")
+        splash->exec();
+
+    Tform_mixer console;
+    console.parametros = parametros;
+    Tform_config config(&console);
+    splash.reset();
+    Tform_dir dir(&console);
+    Tform_about about;
+
+    QObject::connect(&instance, &SingleInstance::activateRequested, &console, &Tform_mixer::ativa_janela);
+    if (qgetenv("VELARIX_STARTUP_PROBE") == "1")
+        QObject::connect(&console, &Tform_mixer::consoleShown, &app, [&app] {
+            std::printf("shown\n");
+            std::fflush(stdout);
+            QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        });
+    console.showMaximized();
     return app.exec();
 }

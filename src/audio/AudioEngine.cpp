@@ -185,7 +185,10 @@ uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString
     const auto kind = entry == Entry::WindowsMedia ? Decoder::Entry::WindowsMedia : Decoder::Entry::Plain;
     if (!decoder->open(path, kind, error))
         return 0;
+    const int64_t exact = decoder->quickExactFrames(path);
     auto stream = std::make_shared<Stream>(std::move(decoder), path, kind);
+    if (exact >= 0)
+        stream->setExactLength(exact); // known now: no decoding pass needed
     stream->prime();
     if (!dev->second.mixer->attach(stream)) {
         if (error)
@@ -199,7 +202,8 @@ uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString
         std::lock_guard<std::mutex> lock(m_workMutex);
         if (!isOffline())
             m_work.push_back(stream);
-        m_toCount.push_back(stream);
+        if (!stream->lengthExact())
+            m_toCount.push_back(stream);
     }
     m_workWake.notify_all();
     return handle;

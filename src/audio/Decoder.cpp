@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/intreadwrite.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
@@ -81,6 +82,7 @@ bool Decoder::open(const QString &path, Entry entry, QString *error)
     if (m_rate <= 0 || m_channels <= 0)
         return fail(QStringLiteral("no audio format"));
     m_eightBit = m_codec->sample_fmt == AV_SAMPLE_FMT_U8 || m_codec->sample_fmt == AV_SAMPLE_FMT_U8P;
+    m_codecId = int(codec->id);
     m_wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2
         || codec->id == AV_CODEC_ID_WMAPRO || codec->id == AV_CODEC_ID_WMALOSSLESS;
     if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
@@ -252,6 +254,43 @@ bool Decoder::seek(int64_t frame)
     m_nextDecoded = from;
     m_nextOut = frame;
     return true;
+}
+
+int64_t Decoder::quickExactFrames(const QString &path) const
+{
+    if (!isOpen())
+        return -1;
+    const char *container = m_format->iformat ? m_format->iformat->name : "";
+    const AVCodecDescriptor *desc = avcodec_descriptor_get(AVCodecID(m_codecId));
+    const bool pcm = desc && desc->props & AV_CODEC_PROP_LOSSLESS && QByteArray(desc->name).startsWith("pcm_");
+    // Ogg pages carry the running sample count, so the container's figure is exact.
+    if ((pcm || qstrcmp(container, "ogg") == 0) && m_estimatedFrames > 0)
+        return m_estimatedFrames;
+    if (m_codecId != AV_CODEC_ID_MP3)
+        return -1;
+    AVFormatContext *fmt = nullptr;
+    if (avformat_open_input(&fmt, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return -1;
+    int64_t total = 0;
+    AVPacket *pkt = av_packet_alloc();
+    const AVCodecParameters *par = fmt->nb_streams > unsigned(m_stream) ? fmt->streams[m_stream]->codecpar : nullptr;
+    while (par && av_read_frame(fmt, pkt) >= 0) {
+        if (pkt->stream_index == m_stream) {
+            int64_t n = av_get_audio_frame_duration2(const_cast<AVCodecParameters *>(par), pkt->size);
+            if (n <= 0)
+                n = 1152;
+            size_t size = 0;
+            if (const uint8_t *skip = av_packet_get_side_data(pkt, AV_PKT_DATA_SKIP_SAMPLES, &size); skip && size >= 8) {
+                const uint32_t front = AV_RL32(skip), back = AV_RL32(skip + 4);
+                n -= int64_t(front) + int64_t(back);
+            }
+            total += std::max<int64_t>(0, n);
+        }
+        av_packet_unref(pkt);
+    }
+    av_packet_free(&pkt);
+    avformat_close_input(&fmt);
+    return par ? total : -1;
 }
 
 int64_t Decoder::countFrames()

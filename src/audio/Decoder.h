@@ -43,6 +43,10 @@ public:
     // Positions the next read() exactly on `frame` (counted from the file's first sample).
     bool seek(int64_t frame);
 
+    // The exact number of frames when it can be learnt without decoding (PCM, Ogg, and MP3 by
+    // walking its frame headers with the encoder's delay and padding taken off); -1 otherwise.
+    int64_t quickExactFrames(const QString &path) const;
+
     // Decodes the rest of the file without conversion and returns the total number of
     // frames of the file (from its first sample). Leaves the decoder at the end.
     int64_t countFrames();
@@ -63,6 +67,7 @@ private:
     int m_channels = 0;
     bool m_eightBit = false;
     bool m_wma = false;
+    int m_codecId = 0;
     int64_t m_estimatedFrames = 0;
 
     bool m_flushed = false;   // the demuxer is exhausted and the decoder drained

@@ -95,11 +95,11 @@ void TMorvelBass::OpenDevice(int device, quintptr)
     }
     if (!AudioEngine::decoderVersionMatches()) {
         funcoes::mensagem(QStringLiteral("QUORVANTI-BASS.DLL Detectado Versão diferente de 2.0"));
-        QMetaObject::invokeMethod(QCoreApplication::instance(), "quit", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     }
     if (!AudioEngine::effectsVersionMatches()) {
         funcoes::mensagem(QStringLiteral("QUORVANTI-BASS_FX.DLL Detectado Versão diferente de 2.0"));
-        QMetaObject::invokeMethod(QCoreApplication::instance(), "quit", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     }
     if (!initializedDevices().contains(device)) {
         if (!engine().init(device)) {

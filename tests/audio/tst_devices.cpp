@@ -118,7 +118,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VELARIX_AUDIO", "record:" + dir + ":2");
         p.setProcessEnvironment(env);
-        p.start(VELARIX_EXE, {mp3});
+        p.start(VELARIX_EXE, {"--play", mp3});
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitCode(), 0);
         const Wav w = readWav(dir + "/card1.wav");
@@ -141,7 +141,7 @@ private slots:
 
         QProcess bad;
         bad.setProcessEnvironment(env);
-        bad.start(VELARIX_EXE, {writeFile("bad.mp3", "not audio")});
+        bad.start(VELARIX_EXE, {"--play", writeFile("bad.mp3", "not audio")});
         QVERIFY(bad.waitForFinished(20000));
         QVERIFY(bad.exitCode() != 0);
         QVERIFY(bad.readAllStandardError().contains("Erro ao Carregar Mídia - Verifique !!"));
@@ -154,7 +154,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VELARIX_AUDIO", "record:" + dir + ":2");
         p.setProcessEnvironment(env);
-        p.start(VELARIX_EXE, {tone("long.ogg", 440, 10.0)});
+        p.start(VELARIX_EXE, {"--play", tone("long.ogg", 440, 10.0)});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(readWav(dir + "/card1.wav").dataBytes > 44100 * 4 / 2, 10000);
         ::kill(pid_t(p.processId()), SIGKILL);

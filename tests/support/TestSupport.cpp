@@ -12,10 +12,23 @@ static QTemporaryDir *homeDir()
     return &dir;
 }
 
+QString screenConfig(int width, int height)
+{
+    const QString path = QStringLiteral("%1/screen-%2x%3.json").arg(homeDir()->path()).arg(width).arg(height);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(QStringLiteral("{\"screens\":[{\"name\":\"screen\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
+                               "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+                    .arg(width).arg(height).toUtf8());
+    return path;
+}
+
 void prepareEnvironment()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The headless screen is 1024 x 768, the smallest the console accepts.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screenConfig(1024, 768)));
     if (qEnvironmentVariableIsEmpty("VELARIX_AUDIO"))
         qputenv("VELARIX_AUDIO", "null:2");
     if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT"))

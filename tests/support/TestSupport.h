@@ -12,6 +12,9 @@ namespace testsupport {
 // Sets the headless defaults and a private data folder; call before QApplication exists.
 void prepareEnvironment();
 
+// A headless screen description of the given size, for QT_QPA_PLATFORM=offscreen:configfile=.
+QString screenConfig(int width, int height);
+
 // The folder that holds this run's fixtures (inside the private data folder).
 QString fixtureDir();
 

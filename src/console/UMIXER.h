@@ -1,0 +1,221 @@
+#pragma once
+// The console window: the mixing desk the operator works on. It owns every player, the two
+// decks' programme lists and all state that the desk's parts share; each part's handlers
+// live in a file of their own beside this one.
+#include "audio/TMorvelBass.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStringList>
+#include <QTableView>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+
+class ColorButton;
+class Lamp;
+class LedBarGauge;
+class LedButton;
+class LedColon;
+class LedDotMatrixLabel;
+class LedNumber;
+class LibraryModel;
+class NeedleMeter;
+class TColorBtn;
+
+class Tform_mixer : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kDesignWidth = 1028;
+    static constexpr int kDesignHeight = 780;
+    static constexpr int kClientWidth = 1020;
+    static constexpr int kClientHeight = 716;
+
+    explicit Tform_mixer(QWidget *parent = nullptr);
+    ~Tform_mixer() override;
+
+    // ---- players ----
+    TMorvelBass *canal_00 = nullptr;
+    TMorvelBass *canal_atalho = nullptr;
+    TMorvelBass *canal_a = nullptr;
+    TMorvelBass *canal_b = nullptr;
+    std::array<TMorvelBass *, 10> canal_cartucho{};
+
+    // ---- shared state ----
+    QStringList arquivos_a, arquivos_b;
+    bool saindo_a = false, saindo_b = false;
+    int freq_padrao_a = 0, freq_padrao_b = 0;
+    quint8 modo_tempo_a = 1, modo_tempo_b = 1;
+    qint16 grafico_a = 0, grafico_b = 0;
+    qint16 device_transmissao = 1, device_cue = 1;
+    int tempo_fade = 5000;
+    QString parametros;
+    QString caption_banner;
+
+    // ---- deck A ----
+    QFrame *bsSkinPanel1, *bsSkinPanel2, *Panel2;
+    QListWidget *ListBox1;
+    ColorButton *bitbtn2, *bitbtn5, *bitbtn4;
+    LedButton *loop_esquerda;
+    QLabel *label2, *Label1, *Label3, *Label11;
+    LedNumber *MMLEDPanel1, *MMLEDPanel2, *CONTA_ESQUERDA;
+    LedColon *MMLEDDigit1;
+    QSlider *trackbar1, *trackPan, *trackFrequencia, *Flanger1;
+    Lamp *VrUserLed1, *MMLED4;
+    QWidget *pp;
+    LedBarGauge *pbarvu;
+    NeedleMeter *ML;
+    QTimer *Timer1;
+    QCheckBox *CheckBox2, *CheckBox6, *CheckBox7;
+    ColorButton *bitbtn14, *bitbtn1, *bitbtn10, *bitbtn17, *bitbtn18;
+    QMenu *PopupMenu5;
+
+    // ---- deck B ----
+    QFrame *bsSkinPanel7, *bsSkinPanel8, *Panel4;
+    QListWidget *ListBox2;
+    ColorButton *bitbtn6, *bitbtn8, *bitbtn9;
+    LedButton *loop_direita;
+    QLabel *label28, *Label20, *Label24, *Label26;
+    LedNumber *MMLEDPanel3, *MMLEDPanel4, *conta_direita;
+    LedColon *MMLEDDigit3;
+    QSlider *trackbar5, *trackbar2, *trackbar4, *Flanger2;
+    Lamp *VrUserLed2, *MMLED3;
+    QWidget *PP2;
+    LedBarGauge *Progressbar1;
+    NeedleMeter *MR;
+    QTimer *Timer2;
+    QCheckBox *CheckBox5, *CheckBox8, *CheckBox9;
+    ColorButton *bitbtn15, *bitbtn12, *bitbtn16, *bitbtn19, *bitbtn20;
+    QMenu *PopupMenu6;
+
+    // ---- library and centre player ----
+    QFrame *bsSkinPanel4, *bsSkinPanel5;
+    QComboBox *DriveComboBox1;
+    ColorButton *bitbtn13;
+    LedButton *captura_geral;
+    QLineEdit *edit1;
+    ColorButton *SRColorButton1, *SRColorButton2;
+    QLabel *Label33;
+    LedBarGauge *CoolGauge1;
+    QTableView *StringGrid1, *StringGrid2;
+    LibraryModel *biblioteca = nullptr;
+    LibraryModel *pesquisa = nullptr;
+    ColorButton *bitbtn21, *bitbtn23, *bITBTN24;
+    QRadioButton *RadioButton1, *RadioButton2;
+    QMenu *PopupMenu7;
+    QTimer *Timer4;
+
+    // ---- middle column ----
+    QFrame *Panel18, *Panel11, *Panel19, *bsSkinPanel6;
+    LedDotMatrixLabel *label5;
+    ColorButton *speedbutton1, *speedbutton2;
+    Lamp *lampMixA, *lampMixB;
+    QSlider *Trackbar18;
+    QMenu *PopupMenu4;
+    LedButton *LEDButton1, *LEDButton2;
+    QLabel *Image1;
+    QCheckBox *bsSkinCheckRadioBox1;
+    QSlider *Trackbar6;
+    std::array<QSlider *, 10> bandas{}; // TrackBar20 ... bsSkinTrackBar2, 32 Hz first
+    QTimer *Timer3, *Timer6;
+
+    // ---- cartridge bank ----
+    QFrame *Panel9;
+    QLabel *Label7;
+    std::array<TColorBtn *, 10> cartuchos_btn{};
+
+    // ---- window menu ----
+    QMenu *PopupMenu8;
+    QAction *Sobre1, *FadeMix1;
+
+    // Centre frequencies of the ten bands, in the sliders' order.
+    static const std::array<int, 10> kBandCentres;
+
+    // ---- deck transport ----
+    void ListBox1Click();
+    void ListBox2Click();
+    void BitBtn2Click();
+    void BitBtn6Click();
+    void BitBtn5Click();
+    void bitbtn8Click();
+    void BitBtn4Click();
+    void BitBtn9Click();
+    void Canal_aStop(TMorvelBass *sender);
+    void Canal_bStop(TMorvelBass *sender);
+    void limpa_mixer(int deck);
+    void limpa_grafico(int deck);
+    void loop_esquerdaClick();
+    void loop_direitaClick();
+    void trackbar1Track();
+    void trackbar5Track();
+    void trackPanChange();
+    void TrackBar2Change();
+    void trackFrequenciaChange();
+    void TrackBar4Change();
+    void VrUserLed1Click();
+    void VrUserLed2Click();
+    void ListBox1DblClick();
+    void ListBox2DblClick();
+
+    // ---- effects, equaliser, master volume ----
+    void CheckBox2Click();
+    void CheckBox5Click();
+    void CheckBox6Click();
+    void CheckBox8Click();
+    void CheckBox7Click();
+    void CheckBox9Click();
+    void Flanger1Change();
+    void Flanger2Change();
+    void bandaChange(int index);
+    void aplica_bandas();
+    void Trackbar6Change();
+    void bsSkinCheckRadioBox1Click();
+
+    // ---- crossfader ----
+    void TrackBar18Change();
+
+    // Another start of the program asked for this console: restore it if need be, bring it up.
+    void ativa_janela();
+
+    // ---- show and close ----
+    void FormShow();
+    bool shownOnce() const { return m_shown; }
+
+signals:
+    void consoleShown();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildDeck(int deck);
+    void buildLibrary();
+    void buildMiddle();
+    void buildCartridges();
+    void wireDeck(int deck);
+    void wireEffects();
+    void loadEntry(int deck);
+    void playDeck(int deck);
+    void stopDeck(int deck);
+    void pauseDeck(int deck);
+    void deckStopped(int deck);
+    void seekDeck(int deck);
+    void defaultFrequency(int deck);
+    void showLength(int deck);
+
+    bool m_shown = false;
+    bool m_closing = false;
+};
+
+extern Tform_mixer *form_mixer;

@@ -1,0 +1,348 @@
+// The console through its real window: deck transport, messages, seek, balance, pitch,
+// loop, the end of a track and the crossfader law, with real-time virtual sound cards.
+#include "ConsoleHarness.h"
+#include "TestSupport.h"
+#include "audio/AudioEngine.h"
+#include "widgets/ColorButton.h"
+#include "widgets/LedButton.h"
+
+#include <QElapsedTimer>
+
+using namespace testsupport;
+
+class TestConsole : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<Tform_mixer> m;
+    QStringList tracks;  // 1.5 s each
+    QStringList shorts;  // 0.4 s each
+
+    void startDeck(int deck, int row = 0)
+    {
+        QListWidget *list = deck == 1 ? m->ListBox1 : m->ListBox2;
+        list->setCurrentRow(row);
+        deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
+        deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
+        QVERIFY((deck == 1 ? m->canal_a : m->canal_b)->Playing);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (int i = 0; i < 3; ++i)
+            tracks << tone(QString("faixa%1.mp3").arg(i), 440 + 110 * i, 1.5);
+        for (int i = 0; i < 2; ++i)
+            shorts << tone(QString("curta%1.wav").arg(i), 660, 0.4);
+    }
+
+    void init()
+    {
+        m = std::make_unique<Tform_mixer>();
+        m->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m.get()));
+        QVERIFY(m->canal_a->EndTimer && m->canal_b->EndTimer);
+    }
+
+    void cleanup()
+    {
+        m->canal_a->OnStop = nullptr;
+        m->canal_b->OnStop = nullptr;
+        m.reset();
+    }
+
+    void windowAndRegionsAtTheirPlaces()
+    {
+        QCOMPARE(m->windowTitle(), QString("Quorvanti Velarix-PRO 5.1.5 - www.quorvanti.com.br - (Velarix o mixer que agita sua festa !!)"));
+        QVERIFY(m->windowFlags() & Qt::WindowStaysOnTopHint);
+        struct Region { const char *name; QRect r; };
+        const Region regions[] = {
+            {"bsSkinPanel1", {3, 2, 305, 488}}, {"bsSkinPanel2", {3, 492, 304, 147}},
+            {"bsSkinPanel4", {310, 2, 398, 359}}, {"Panel18", {310, 362, 398, 28}},
+            {"Panel11", {310, 390, 398, 71}}, {"Panel19", {310, 465, 398, 59}},
+            {"bsSkinPanel6", {310, 528, 398, 110}}, {"bsSkinPanel7", {710, 2, 305, 488}},
+            {"bsSkinPanel8", {710, 492, 304, 147}}, {"Panel9", {3, 640, 1011, 69}}};
+        for (const Region &r : regions) {
+            auto *w = m->findChild<QWidget *>(r.name);
+            QVERIFY2(w, r.name);
+            QCOMPARE(w->geometry(), r.r);
+        }
+        // Every named control of the decks is there by its name.
+        for (const char *name : {"ListBox1", "ListBox2", "bitbtn2", "bitbtn5", "bitbtn4", "bitbtn6", "bitbtn8",
+                                 "bitbtn9", "loop_esquerda", "loop_direita", "MMLEDPanel1", "MMLEDDigit1",
+                                 "MMLEDPanel4", "trackbar1", "trackbar5", "trackPan", "trackbar2", "trackFrequencia",
+                                 "trackbar4", "VrUserLed1", "VrUserLed2", "pp", "PP2", "pbarvu", "Progressbar1",
+                                 "ML", "MR", "CheckBox2", "CheckBox9", "Flanger1", "Flanger2", "bsSkinCheckRadioBox1",
+                                 "Trackbar6", "TrackBar20", "bsSkinTrackBar2", "Trackbar18", "StringGrid1",
+                                 "StringGrid2", "LEDButton1", "LEDButton2", "label5", "Label7", "CONTA_ESQUERDA",
+                                 "conta_direita", "Timer1", "Timer2", "Timer3", "FadeMix1"})
+            QVERIFY2(m->findChild<QObject *>(name), name);
+        QVERIFY(!m->loop_esquerda->isEnabled());
+        QVERIFY(!m->loop_esquerda->isChecked());
+        QVERIFY(m->StringGrid2->isHidden());
+    }
+
+    void loadPlayPause()
+    {
+        fillDeck(*m, 1, tracks);
+        startDeck(1, 0);
+        QCOMPARE(m->label2->text(), QFileInfo(tracks[0]).fileName());
+        QCOMPARE(m->Label3->text(), QString("00:01"));
+        QCOMPARE(m->Label11->text(), QString("44100"));
+        QCOMPARE(m->trackbar1->maximum(), 1500);
+        QVERIFY(m->Timer1->isActive());
+        QVERIFY(!m->bitbtn2->isEnabled());
+        QVERIFY(m->bitbtn4->isEnabled() && m->bitbtn5->isEnabled());
+        QCOMPARE(m->ListBox1->toolTip(), tracks[0]);
+
+        m->BitBtn5Click();
+        QCOMPARE(m->Label1->text(), QString("PAUSE"));
+        QVERIFY(m->canal_a->Paused);
+        QVERIFY(!m->bitbtn4->isEnabled());
+        m->BitBtn5Click();
+        QCOMPARE(m->Label1->text(), QString("PLAY"));
+        QVERIFY(!m->canal_a->Paused);
+        QVERIFY(m->bitbtn4->isEnabled());
+        QVERIFY(!m->bitbtn2->isEnabled());
+    }
+
+    void clickWhilePlayingLoadsNothing()
+    {
+        fillDeck(*m, 1, tracks);
+        startDeck(1, 0);
+        m->ListBox1->setCurrentRow(2);
+        m->ListBox1Click();
+        QCOMPARE(m->canal_a->FileName, tracks[0]);
+    }
+
+    void loudStopFadesThenLoadsTheNextEntry()
+    {
+        fillDeck(*m, 1, tracks);
+        startDeck(1, 0);
+        QCOMPARE(m->canal_a->Volume(), 100);
+        QElapsedTimer t;
+        t.start();
+        m->BitBtn4Click();
+        QVERIFY(m->canal_a->Playing); // still fading
+        QVERIFY(m->saindo_a);
+        QVERIFY(m->bitbtn2->isEnabled());
+        QVERIFY(!m->bitbtn5->isEnabled() && !m->bitbtn4->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QVERIFY2(t.elapsed() > 400, "a fade, not a cut");
+        QCOMPARE(m->ListBox1->currentRow(), 1);
+        QCOMPARE(m->canal_a->FileName, tracks[1]);
+        QVERIFY(m->canal_a->Loaded);
+        QVERIFY(!m->Timer1->isActive());
+        QCOMPARE(m->Label3->text(), QString("00:01")); // the next entry is shown, waiting
+    }
+
+    void quietStopIsImmediate()
+    {
+        fillDeck(*m, 1, tracks);
+        m->Trackbar6->setValue(40);
+        startDeck(1, 0);
+        QCOMPARE(m->canal_a->Volume(), 40);
+        m->BitBtn4Click();
+        QVERIFY(!m->canal_a->Playing);
+        QCOMPARE(m->canal_a->FileName, tracks[1]);
+        QCOMPARE(m->ListBox1->currentRow(), 1);
+    }
+
+    void endOfTrackAdvancesAndWraps()
+    {
+        fillDeck(*m, 1, shorts);
+        startDeck(1, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QCOMPARE(m->ListBox1->currentRow(), 0); // from the last entry back to the first
+        QCOMPARE(m->canal_a->FileName, shorts[0]);
+        QVERIFY(m->canal_a->Loaded);
+        QVERIFY(m->bitbtn2->isEnabled());
+        QTest::qWait(300);
+        QVERIFY(!m->canal_a->Playing); // it waits for the next hand-over
+    }
+
+    void missingFilesGiveEachDecksMessage()
+    {
+        fillDeck(*m, 1, {"/sem/arquivo.mp3"});
+        fillDeck(*m, 2, {"/sem/outro.mp3"});
+        {
+            BoxAnswerer box;
+            m->ListBox1->setCurrentRow(0);
+            m->ListBox1Click();
+            QCOMPARE(box.texts, QStringList{"Arquivo ->/sem/arquivo.mp3 - Não Localizado !!"});
+        }
+        QVERIFY(!m->bitbtn2->isEnabled());
+        {
+            BoxAnswerer box;
+            m->ListBox2->setCurrentRow(0);
+            m->ListBox2Click();
+            QCOMPARE(box.texts, QStringList{"Arquivo Selecionado não localizado !!!"});
+        }
+        QVERIFY(!m->bitbtn6->isEnabled());
+        QVERIFY(!m->canal_a->Loaded);
+    }
+
+    void unplayableFileSaysSo()
+    {
+        fillDeck(*m, 1, {writeFile("quebrado.mp3", "isto não é música")});
+        BoxAnswerer box;
+        m->ListBox1->setCurrentRow(0);
+        m->ListBox1Click();
+        QCOMPARE(box.texts, QStringList{"Erro ao Carregar Mídia - Verifique !!"});
+        QVERIFY(!m->canal_a->Loaded);
+        QCOMPARE(m->label2->text(), QString("Música:"));
+    }
+
+    void seekWhilePaused()
+    {
+        fillDeck(*m, 1, tracks);
+        fillDeck(*m, 2, tracks);
+        startDeck(1);
+        startDeck(2);
+        m->BitBtn5Click();
+        m->bitbtn8Click();
+        m->trackbar1->setValue(900);
+        m->trackbar1Track();
+        QVERIFY(m->canal_a->Paused); // deck A stays paused at the new place
+        QCOMPARE(m->canal_a->GetPosition(), 900u);
+        m->trackbar5->setValue(700);
+        m->trackbar5Track();
+        QVERIFY(!m->canal_b->Paused); // deck B resumes
+        QVERIFY(m->canal_b->GetPosition() >= 700u);
+        QVERIFY(!m->bitbtn6->isEnabled() && m->bitbtn9->isEnabled() && m->bitbtn8->isEnabled());
+    }
+
+    void balanceAndPitch()
+    {
+        fillDeck(*m, 1, tracks);
+        fillDeck(*m, 2, tracks);
+        startDeck(1);
+        startDeck(2);
+        m->trackPan->setValue(-100);
+        QCOMPARE(m->canal_a->Pan(), 100); // deck A's slider is mirrored
+        m->trackbar2->setValue(-100);
+        QCOMPARE(m->canal_b->Pan(), -100);
+        QCOMPARE(m->freq_padrao_a, 44100);
+        m->trackFrequencia->setValue(50000);
+        QCOMPARE(m->canal_a->Frequency(), 50000);
+        m->VrUserLed1Click();
+        QCOMPARE(m->canal_a->Frequency(), 44100);
+        QCOMPARE(m->trackFrequencia->value(), 44100);
+    }
+
+    void loopRestartsWithoutAdvancing()
+    {
+        m->LEDButton1->setChecked(false);
+        fillDeck(*m, 1, shorts);
+        startDeck(1, 0);
+        QVERIFY(m->loop_esquerda->isEnabled());
+        m->loop_esquerda->click();
+        QVERIFY(m->canal_a->Looping);
+        QTest::qWait(1200); // three times the track's length
+        QVERIFY(m->canal_a->Playing);
+        QCOMPARE(m->ListBox1->currentRow(), 0);
+        QVERIFY(m->canal_a->GetPosition() < 400);
+        // With Auto Mix on, Play leaves the switch disabled.
+        m->canal_a->Looping = false;
+        m->canal_a->Stop();
+        m->LEDButton1->setChecked(true);
+        m->ListBox1->setCurrentRow(0);
+        m->ListBox1Click();
+        m->BitBtn2Click();
+        QVERIFY(!m->loop_esquerda->isEnabled());
+    }
+
+    void stopHandlerDoesNothingWhileThePositionSliderHasFocus()
+    {
+        fillDeck(*m, 1, tracks);
+        startDeck(1, 0);
+        m->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m.get()));
+        m->trackbar1->setFocus();
+        QVERIFY(m->trackbar1->hasFocus());
+        m->canal_a->Stop();
+        QCOMPARE(m->ListBox1->currentRow(), 0);
+        QVERIFY(m->Timer1->isActive());
+        QCOMPARE(m->canal_a->FileName, tracks[0]);
+    }
+
+    void effectsAreClearedAtTheEndAndTheEqualiserComesBackAtPlay()
+    {
+        fillDeck(*m, 1, tracks);
+        startDeck(1, 0);
+        m->CheckBox2->setChecked(true);
+        m->CheckBox6->setChecked(true);
+        audio::FlangerBlock f{};
+        QVERIFY(audio::AudioEngine::instance().dspGetParameters(m->canal_a->Channel, audio::DspFlanger, &f));
+        m->bsSkinCheckRadioBox1->setChecked(true);
+        m->bandas[5]->setValue(20);
+        m->Trackbar6->setValue(30);
+        m->BitBtn4Click(); // quiet: immediate
+        QVERIFY(!m->CheckBox2->isChecked() && !m->CheckBox6->isChecked());
+        m->BitBtn2Click();
+        QVERIFY(m->canal_a->EqAtivo);
+        audio::EqualizerBlock eq{5, 0, 0, 0, 0, 0};
+        QVERIFY(audio::AudioEngine::instance().dspGetParameters(m->canal_a->Channel, audio::DspEqualizer, &eq));
+        QCOMPARE(eq.gain, 10.f);
+        QCOMPARE(eq.centre, 1000.f);
+        QVERIFY(!audio::AudioEngine::instance().dspGetParameters(m->canal_a->Channel, audio::DspFlanger, &f));
+    }
+
+    void crossfaderLaw_data()
+    {
+        QTest::addColumn<int>("master");
+        QTest::addColumn<int>("fader");
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::newRow("X=0") << 100 << 0 << 100 << 0;
+        QTest::newRow("X=150") << 100 << 150 << 50 << 100;
+        QTest::newRow("X=200") << 100 << 200 << 0 << 100;
+        QTest::newRow("V=60 X=90") << 60 << 90 << 60 << 90;
+        QTest::newRow("centre V=80") << 80 << 100 << 80 << 80;
+    }
+    void crossfaderLaw()
+    {
+        QFETCH(int, master);
+        QFETCH(int, fader);
+        QFETCH(int, a);
+        QFETCH(int, b);
+        fillDeck(*m, 1, tracks);
+        fillDeck(*m, 2, tracks);
+        startDeck(1);
+        startDeck(2);
+        m->Trackbar6->setValue(master);
+        m->Trackbar18->setValue(fader);
+        m->TrackBar18Change();
+        QCOMPARE(m->canal_a->Volume(), a);
+        QCOMPARE(m->canal_b->Volume(), b);
+    }
+
+    void crossfaderLeavesAnEmptyDeckAlone()
+    {
+        fillDeck(*m, 1, tracks);
+        startDeck(1);
+        m->Trackbar18->setValue(50);
+        QCOMPARE(m->canal_a->Volume(), 100);
+        QVERIFY(m->canal_b->Title.isEmpty());
+        QVERIFY(!m->canal_b->Loaded);
+    }
+
+    void closingAsksFirst()
+    {
+        fillDeck(*m, 1, tracks);
+        startDeck(1);
+        {
+            BoxAnswerer box(QMessageBox::Cancel);
+            QVERIFY(!m->close());
+            QCOMPARE(box.texts, QStringList{"Deseja Sair do Quorvanti Velarix ??"});
+            QCOMPARE(box.captions, QStringList{"Zyrtan Sistemas"});
+        }
+        QVERIFY(m->isVisible());
+        QVERIFY(m->canal_a->Playing);
+        BoxAnswerer ok(QMessageBox::Ok);
+        QVERIFY(m->close());
+        QVERIFY(m->saindo_a); // the deck was stopped on the way out
+    }
+};
+
+VELARIX_TEST_MAIN(TestConsole)
+#include "tst_console.moc"

@@ -1,0 +1,77 @@
+// The program as started from the command line: a second copy hands over to the first, a
+// narrow screen is refused, a small but wide enough screen starts.
+#include "ConsoleHarness.h"
+#include "TestSupport.h"
+#include "settings/SingleInstance.h"
+
+#include <QProcess>
+
+using namespace testsupport;
+
+class TestStartupProcess : public QObject
+{
+    Q_OBJECT
+
+    static QProcessEnvironment environment(const QString &screen)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + screen);
+        env.insert("VELARIX_MESSAGES", "stderr");
+        env.insert("VELARIX_NO_SPLASH", "1");
+        env.insert("VELARIX_INSTANCE_KEY", QString("velarix-test-%1").arg(QCoreApplication::applicationPid()));
+        return env;
+    }
+
+private slots:
+    void secondStartActivatesTheFirstAndLeaves()
+    {
+        Tform_mixer console;
+        SingleInstance first(QString("velarix-test-%1").arg(QCoreApplication::applicationPid()));
+        QVERIFY(first.claim());
+        connect(&first, &SingleInstance::activateRequested, &console, &Tform_mixer::ativa_janela);
+        console.showMinimized();
+        QVERIFY(console.windowState() & Qt::WindowMinimized);
+
+        QProcess second;
+        second.setProcessEnvironment(environment(screenConfig(1024, 768)));
+        second.start(VELARIX_EXE, {});
+        QVERIFY(second.waitForStarted());
+        // The first copy keeps serving while the second one talks to it.
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 15000);
+        QCOMPARE(second.exitCode(), 0);
+        const QString said = QString::fromUtf8(second.readAllStandardError());
+        QVERIFY2(said.contains("Quorvanti já está aberto. A cópia anterior será ativada."), qPrintable(said));
+        QTRY_VERIFY(!(console.windowState() & Qt::WindowMinimized));
+        QVERIFY(console.isVisible());
+        QVERIFY(!second.readAllStandardOutput().contains("shown"));
+    }
+
+    void narrowScreenIsRefused()
+    {
+        QProcess p;
+        QProcessEnvironment env = environment(screenConfig(1000, 900));
+        env.insert("VELARIX_STARTUP_PROBE", "0");
+        p.setProcessEnvironment(env);
+        p.start(VELARIX_EXE, {});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError())
+                    .contains("QUORVANTI VELARIX-PRO IV  - Resolução de tela Mínima 1024x768 - Verifique"));
+    }
+
+    void wideButShortScreenStarts()
+    {
+        QProcess p;
+        QProcessEnvironment env = environment(screenConfig(1024, 600));
+        env.insert("VELARIX_STARTUP_PROBE", "1");
+        p.setProcessEnvironment(env);
+        p.start(VELARIX_EXE, {});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().contains("shown"));
+        QVERIFY(!p.readAllStandardError().contains("Resolução"));
+    }
+};
+
+VELARIX_TEST_MAIN(TestStartupProcess)
+#include "tst_startup_process.moc"
