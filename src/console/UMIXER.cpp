@@ -121,6 +121,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     wireDeck(1);
     wireDeck(2);
     wireEffects();
+    wireListsAndLibrary();
 
     PopupMenu8 = named(new QMenu(this), "PopupMenu8");
     Sobre1 = named(PopupMenu8->addAction(QStringLiteral("Sobre")), "Sobre1");

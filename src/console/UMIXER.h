@@ -186,6 +186,15 @@ public:
     // Another start of the program asked for this console: restore it if need be, bring it up.
     void ativa_janela();
 
+    // ---- programme lists, list files, library grid and capture ----
+    // (handlers in ProgrammeLists.cpp, ListFiles.cpp, LibraryGrid.cpp, Capture.cpp)
+    // LISTS-AND-LIBRARY-BEGIN
+    // LISTS-AND-LIBRARY-END
+
+    // ---- deck clocks, automatic mixing, manual mix ----
+    // CLOCKS-BEGIN
+    // CLOCKS-END
+
     // ---- show and close ----
     void FormShow();
     bool shownOnce() const { return m_shown; }
@@ -199,6 +208,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // LISTS-AND-LIBRARY-PRIVATE-BEGIN
+    void wireListsAndLibrary();
+    // LISTS-AND-LIBRARY-PRIVATE-END
     void buildDeck(int deck);
     void buildLibrary();
     void buildMiddle();
