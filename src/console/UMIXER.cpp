@@ -5,6 +5,7 @@
 #include "settings/DataFolder.h"
 #include "settings/Startup.h"
 #include "settings/funcoes.h"
+#include "visual/ScreenFit.h"
 #include "widgets/ColorButton.h"
 #include "widgets/Lamp.h"
 #include "widgets/LedBarGauge.h"
@@ -16,6 +17,7 @@
 #include "widgets/TColorBtn.h"
 
 #include <QCloseEvent>
+#include <QScreen>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -26,8 +28,6 @@ Tform_mixer *form_mixer = nullptr;
 const std::array<int, 10> Tform_mixer::kBandCentres = {32, 64, 128, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
 namespace {
-
-const QString kWebAddress = QStringLiteral("www.quorvanti.com.br");
 
 template <typename T>
 T *named(T *w, const char *name)
@@ -90,7 +90,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
 {
     setObjectName(QStringLiteral("form_mixer"));
     form_mixer = this;
-    caption_banner = QStringLiteral("Quorvanti Velarix-PRO 5.1.5 - ") + kWebAddress
+    caption_banner = QStringLiteral("Quorvanti Velarix-PRO 5.1.5 - ") + enderecoSite()
         + QStringLiteral(" - (Velarix o mixer que agita sua festa !!)");
     setWindowTitle(caption_banner);
     // Every time display is cut out of this format: it is the program's own, never the system's.
@@ -118,10 +118,6 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     buildLibrary();
     buildMiddle();
     buildCartridges();
-    wireDeck(1);
-    wireDeck(2);
-    wireEffects();
-    wireListsAndLibrary();
 
     PopupMenu8 = named(new QMenu(this), "PopupMenu8");
     Sobre1 = named(PopupMenu8->addAction(QStringLiteral("Sobre")), "Sobre1");
@@ -135,6 +131,12 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu8->popup(mapToGlobal(at)); });
+
+    wireDeck(1);
+    wireDeck(2);
+    wireEffects();
+    wireClocks();
+    wireListsAndLibrary();
 
     // Loop switches start off; the grids take their width.
     loop_esquerda->setChecked(false);
@@ -394,11 +396,15 @@ void Tform_mixer::buildMiddle()
     Panel19 = frame(this, "Panel19", QRect(310, 465, 398, 59), QColor(4, 23, 38));
     LEDButton1 = named(new LedButton(QStringLiteral("Auto Mix"), Panel19), "LEDButton1");
     LEDButton1->setGeometry(8, 10, 104, 40);
+    LEDButton1->setToolTip(QStringLiteral("Ativa/Desativa Mixagem automatica"));
+    LEDButton1->setChecked(true);
     LEDButton2 = named(new LedButton(QStringLiteral("Sensibilidade"), Panel19), "LEDButton2");
     LEDButton2->setGeometry(118, 10, 110, 40);
+    LEDButton2->setToolTip(QStringLiteral("Ativa/Desativa mixagem por sensibilidade"));
+    LEDButton2->setChecked(true);
     for (LedButton *b : {LEDButton1, LEDButton2})
         b->setFocusPolicy(Qt::NoFocus);
-    Image1 = label(Panel19, kWebAddress, QRect(236, 10, 154, 40), "Image1");
+    Image1 = label(Panel19, enderecoSite(), QRect(236, 10, 154, 40), "Image1");
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setStyleSheet(QStringLiteral("color: #5fc8ff; font-weight: bold; border: 1px solid #0c3350; border-radius: 3px;"
                                          "background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #0b2f4a, stop:1 #041726);"));
@@ -460,6 +466,8 @@ void Tform_mixer::showEvent(QShowEvent *event)
 
 void Tform_mixer::FormShow()
 {
+    // Without saved settings the fade of the mixes is 6 s.
+    tempo_fade = 6000;
     // Devices: the centre player on the listening card, everything else on the music card.
     const quintptr window = quintptr(winId());
     canal_00->OpenDevice(device_cue, window);
@@ -469,14 +477,9 @@ void Tform_mixer::FormShow()
         p->OpenDevice(device_transmissao, window);
 
     // The media library, when there is one.
-    const QString library = DataFolder::filePath(QStringLiteral("lista.upd"));
-    QString error;
-    if (biblioteca->load(library, &error) == LibraryModel::LoadResult::Loaded && biblioteca->trackCount() > 0) {
-        bitbtn14->setEnabled(true);
-        bitbtn15->setEnabled(true);
-        bitbtn21->setEnabled(true);
-        bitbtn13->setEnabled(true);
-    }
+    carrega_biblioteca();
+    // Fit the desk to the screen and make the deck displays' drawing objects.
+    screenfit::ajusta_tela(this, screen() ? screen()->size() : tela_registrada, tela_registrada, *graficos);
     emit consoleShown();
 }
 

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class ColorButton;
 class Lamp;
@@ -137,6 +138,9 @@ public:
     QMenu *PopupMenu8;
     QAction *Sobre1, *FadeMix1;
 
+    // The maker's web address, shown in the banner, the ticker and the site picture.
+    static QString enderecoSite() { return QStringLiteral("www.quorvanti.com.br"); }
+
     // Centre frequencies of the ten bands, in the sliders' order.
     static const std::array<int, 10> kBandCentres;
 
@@ -189,10 +193,83 @@ public:
     // ---- programme lists, list files, library grid and capture ----
     // (handlers in ProgrammeLists.cpp, ListFiles.cpp, LibraryGrid.cpp, Capture.cpp)
     // LISTS-AND-LIBRARY-BEGIN
+    // Deck lists (deck 1 = A, 2 = B).
+    void BitBtn14Click();
+    void BitBtn15Click();
+    void bitbtn18Click();
+    void BitBtn20Click();
+    void bitbtn17Click();
+    void BitBtn19Click();
+    void PopupMenu5Popup();
+    void PopupMenu6Popup();
+    // A drop on a deck list: `origem` is the objectName of the dragged control, `ponto` the
+    // drop point in the list's viewport.
+    void ListBox1DragDrop(const QString &origem, const QPoint &ponto);
+    void ListBox2DragDrop(const QString &origem, const QPoint &ponto);
+    QAction *Exclur1 = nullptr, *Exclur2 = nullptr;
+    QString lista_aberta_a, lista_aberta_b;
+
+    // List files.
+    void bitbtn1Click();
+    void BitBtn12Click();
+    void bitbtn10Click();
+    void BitBtn16Click();
+    void OpenDialog1CanClose(const QString &nome);
+    void OpenDialog2CanClose(const QString &nome);
+    void SaveDialog1CanClose(const QString &nome);
+    void SaveDialog2CanClose(const QString &nome);
+    // Picks a file for Open/Save; empty = cancelled. Replaceable so the choice can be made
+    // without a dialog on screen.
+    std::function<QString(int deck, bool salvar, const QString &filtro, const QString &pasta,
+                          const QString &nome)> escolhe_arquivo;
+
+    // Library grid.
+    void carrega_biblioteca();
+    void Excluir1Click();
+    void PopupMenu7Popup();
+    bool StringGrid1KeyDown(class QKeyEvent *tecla); // true when the key was taken
+    void StringGrid1MouseDown(Qt::MouseButton botao);
+    void StringGrid2MouseDown(Qt::MouseButton botao);
+    QAction *Play3 = nullptr, *Stop3 = nullptr, *Excluir1 = nullptr;
+    QAction *AutoProgramacaoAlfabetica1 = nullptr, *AutoProgramacaoAleatoria1 = nullptr;
+    QString prefixo_busca;
+    // Mime type of every drag the console starts; its data is the source's objectName.
+    static QString tipoArrasto();
+    // Runs a drag started on `origem`; replaceable because a real drag cannot be driven in
+    // a test. Takes ownership of `dados`.
+    std::function<void(QWidget *origem, class QMimeData *dados)> executa_arrasto;
+
+    // Capture.
+    void BitBtn13Click();
+    bool capturando() const { return m_capturando; }
+    class TvelarixScan *MixerScan1 = nullptr;
+    QString pasta_captura;
+    // How often the running count is repainted during a capture, in ms.
+    int intervalo_contagem = 100;
     // LISTS-AND-LIBRARY-END
 
     // ---- deck clocks, automatic mixing, manual mix ----
     // CLOCKS-BEGIN
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+    void LEDButton1Click();
+    void MMLEDPanel1Click();
+    void MMLEDPanel3Click();
+    void Display_c01(const QString &texto);
+    void Display_c02(const QString &texto);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void FadeMix1Click();
+    void FadePadro1Click();
+    // The settings the clocks read live from the settings window (defaults without one).
+    int tempo_mixagem() const;
+    int sensibilidade() const;
+    // The deck drawing objects, created at the first showing.
+    std::unique_ptr<struct ConsoleVisuals> graficos;
+    QSize tela_registrada;
+    void Timer6Timer();
+    void texto_letreiro(const QString &texto);
     // CLOCKS-END
 
     // ---- show and close ----
@@ -210,6 +287,25 @@ protected:
 private:
     // LISTS-AND-LIBRARY-PRIVATE-BEGIN
     void wireListsAndLibrary();
+    void adiciona_faixa(int deck);
+    void exclui_entrada(int deck);
+    void limpa_lista(int deck);
+    void menu_lista(int deck);
+    void solta_na_lista(int deck, const QString &origem, const QPoint &ponto);
+    void abre_lista(int deck);
+    void salva_lista(int deck);
+    void abre_lista_arquivo(int deck, const QString &nome);
+    void salva_lista_arquivo(int deck, const QString &nome);
+    void pressiona_grade(QTableView *grade, Qt::MouseButton botao);
+    void inicia_arrasto(QWidget *origem);
+    bool filtra_lista_e_grade(QObject *alvo, QEvent *evento);
+    void habilita_com_biblioteca();
+    friend class ListsAndLibraryFilter;
+    bool m_capturando = false;
+    QString m_nome_salvo_a, m_nome_salvo_b;
+    QTableView *m_grade_pressionada = nullptr; // armed for a drag by a left press
+    bool m_lista_pressionada[2] = {false, false};
+    QPoint m_ponto_pressionado;
     // LISTS-AND-LIBRARY-PRIVATE-END
     void buildDeck(int deck);
     void buildLibrary();
@@ -225,6 +321,10 @@ private:
     void seekDeck(int deck);
     void defaultFrequency(int deck);
     void showLength(int deck);
+    void deckTick(int deck);
+    void passa_vez(int from);
+    void handOverByHand(int to);
+    void wireClocks();
 
     bool m_shown = false;
     bool m_closing = false;

@@ -1,0 +1,147 @@
+// The capture: searching a whole volume or one folder for audio files and replacing the
+// media library with what was found. A second click on the capture button cancels.
+#include "UMIXER.h"
+
+#include "library/LibraryFile.h"
+#include "library/LibraryModel.h"
+#include "library/TvelarixScan.h"
+#include "library/udir.h"
+#include "settings/DataFolder.h"
+#include "settings/funcoes.h"
+#include "settings/uform_config.h"
+#include "widgets/ColorButton.h"
+#include "widgets/LedBarGauge.h"
+#include "widgets/LedButton.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSlider>
+
+namespace {
+
+const QString kAguarde = QStringLiteral("AGUARDE LOCALIZANDO MÍDIA...");
+
+// The capture level (0 to 3) of the settings window; its initial position without one.
+int nivel_captura()
+{
+    if (!form_config || !form_config->MMSwitch1)
+        return 1;
+    QObject *chave = form_config->MMSwitch1;
+    const QVariant valor = chave->property("value");
+    const int p = valor.isValid() ? valor.toInt() : (chave->property("checked").toBool() ? 1 : 0);
+    return qBound(0, p, 3);
+}
+
+// The search patterns the settings window enables; "mp3" alone without one.
+QStringList padroes_captura()
+{
+    if (!form_config)
+        return {QStringLiteral("*.mp3")};
+    QStringList p;
+    if (form_config->Checkbox4 && form_config->Checkbox4->isChecked())
+        p << QStringLiteral("*.mp3");
+    if (form_config->Checkbox3 && form_config->Checkbox3->isChecked())
+        p << QStringLiteral("*.wav");
+    if (form_config->checkbox_wma && form_config->checkbox_wma->isChecked())
+        p << QStringLiteral("*.wma");
+    if (form_config->Checkbox1 && form_config->Checkbox1->isChecked())
+        p << QStringLiteral("*.ogg");
+    return p;
+}
+
+QString com_separador(const QString &pasta)
+{
+    QString p = QDir::toNativeSeparators(pasta.trimmed());
+    if (!p.isEmpty() && !p.endsWith(QDir::separator()))
+        p += QDir::separator();
+    return p;
+}
+
+} // namespace
+
+void Tform_mixer::BitBtn13Click()
+{
+    if (m_capturando) {
+        // Cancel: the running scan winds down and keeps what it found.
+        MixerScan1->Cancel();
+        funcoes::mensagem(QStringLiteral("Captura Cancelada pelo usuário"));
+        Label33->setText(QStringLiteral("status"));
+        bitbtn13->setText(QStringLiteral("Capturar"));
+        return;
+    }
+
+    MixerScan1->setXnivel(quint16(5 * (nivel_captura() + 1)));
+    const QString raiz = com_separador(volumeRootFromText(DriveComboBox1->currentText()));
+    QString pasta;
+    if (captura_geral->isChecked()) {
+        pasta = raiz;
+        MixerScan1->setSubDirectories(true);
+        // Depths count from the selected volume's root.
+        MixerScan1->setVolumeRoot(raiz);
+    } else {
+        if (pasta_captura.trimmed().isEmpty()
+            || !QDir::fromNativeSeparators(pasta_captura).startsWith(QDir::fromNativeSeparators(raiz), Qt::CaseInsensitive))
+            pasta_captura = raiz;
+        Tform_dir *janela = form_dir ? form_dir : new Tform_dir(this);
+        if (!janela->executa(pasta_captura)) {
+            bitbtn13->setEnabled(true);
+            carrega_biblioteca();
+            return;
+        }
+        pasta_captura = janela->pasta_selecionada();
+        MixerScan1->setSubDirectories(janela->incluir_subdiretorios());
+        MixerScan1->setXnivel(20);
+        MixerScan1->setVolumeRoot(QString());
+        pasta = com_separador(pasta_captura);
+    }
+    MixerScan1->setFilePath(pasta);
+    MixerScan1->setSearchFilter(padroes_captura());
+
+    m_capturando = true;
+    Label33->setText(kAguarde);
+    bitbtn13->setText(QStringLiteral("Cancelar"));
+    CoolGauge1->hide();
+    // Events are handled before every entry, so the console stays usable and the second
+    // click on the button reaches the cancel; the count found so far shows beside the text.
+    QElapsedTimer desde;
+    desde.start();
+    qint64 ultima = -1;
+    MixerScan1->setProgressCallback([this, &desde, &ultima](int encontrados) {
+        if (m_capturando && (ultima < 0 || desde.elapsed() - ultima >= intervalo_contagem)) {
+            ultima = desde.elapsed();
+            Label33->setText(kAguarde + QStringLiteral(" %1").arg(encontrados));
+        }
+        QApplication::processEvents();
+    });
+    bool falhou = false;
+    try {
+        MixerScan1->Scan();
+    } catch (...) {
+        falhou = true;
+    }
+    MixerScan1->setProgressCallback(nullptr);
+    m_capturando = false;
+    bitbtn13->setText(QStringLiteral("Capturar"));
+    Label33->setText(QStringLiteral("Status"));
+    CoolGauge1->show();
+    if (falhou) {
+        funcoes::mensagem(QStringLiteral("Erro ao localizar mídia"));
+        return;
+    }
+
+    const QStringList linhas = MixerScan1->SearchResult();
+    const LibraryModel::CaptureResult r =
+        biblioteca->applyCapture(linhas, DataFolder::filePath(LibraryFile::fileName()));
+    if (r == LibraryModel::CaptureResult::NothingFound)
+        return;
+    StringGrid1->setCurrentIndex(biblioteca->index(0, LibraryModel::TitleColumn));
+    if (r == LibraryModel::CaptureResult::WriteFailed)
+        funcoes::mensagem(QStringLiteral("Erro ao Salvar Lista de Músicas"));
+    // With tracks on the grid, adding them to the decks and pre-listening work at once.
+    bitbtn21->setEnabled(true);
+    bitbtn14->setEnabled(true);
+    bitbtn15->setEnabled(true);
+}

@@ -1,0 +1,295 @@
+// Deck clocks and mixing through the real window: time texts, the hand-over by time and by
+// level with their guards, the manual mixes and F12, housekeeping and the deck displays.
+#include "ConsoleHarness.h"
+#include "TestSupport.h"
+#include "console/Tempo.h"
+#include "settings/uform_config.h"
+#include "widgets/ColorButton.h"
+#include "widgets/LedBarGauge.h"
+#include "widgets/LedButton.h"
+#include "widgets/LedColon.h"
+#include "widgets/LedNumber.h"
+
+#include <QSpinBox>
+
+using namespace testsupport;
+
+class TestMixing : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<Tform_mixer> m;
+    std::unique_ptr<Tform_config> config;
+    QString loud6;      // 6 s of tone
+    QString quietEnd;   // 5 s of tone, then 5 s of silence
+    QString quietStart; // 5 s of silence, then 40 s of tone
+
+    void start(int deck, int row = 0)
+    {
+        QListWidget *list = deck == 1 ? m->ListBox1 : m->ListBox2;
+        list->setCurrentRow(row);
+        deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
+        deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        loud6 = tone("forte6.mp3", 440, 6);
+        quietEnd = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0)|if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0):s=44100:d=10",
+                           "-c:a", "libmp3lame", "-b:a", "128k"}, "final_calmo.mp3");
+        quietStart = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,5)\\,0\\,0.5*sin(2*PI*440*t))|if(lt(t\\,5)\\,0\\,0.5*sin(2*PI*440*t)):s=44100:d=45",
+                             "-c:a", "libmp3lame", "-b:a", "64k"}, "inicio_calmo.mp3");
+        QVERIFY(!quietEnd.isEmpty() && !quietStart.isEmpty());
+    }
+
+    void init()
+    {
+        m = std::make_unique<Tform_mixer>();
+        config = std::make_unique<Tform_config>(m.get());
+        m->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m.get()));
+        m->tempo_fade = 600;
+    }
+
+    void cleanup()
+    {
+        m->canal_a->OnStop = nullptr;
+        m->canal_b->OnStop = nullptr;
+        config.reset();
+        m.reset();
+    }
+
+    void timeTexts()
+    {
+        QCOMPARE(minutos_segundos(0), QString("00:00"));
+        QCOMPARE(minutos_segundos(59999), QString("00:59"));
+        QCOMPARE(minutos_segundos(60000), QString("01:00"));
+        QCOMPARE(minutos_segundos((3600 + 120 + 5) * 1000), QString("02:05")); // hours are not shown
+        QCOMPARE(ms_para_hora(-10), QTime(0, 0, 0));
+        QCOMPARE(ms_para_hora(3725999), QTime(1, 2, 5));
+        m->Display_c01("12:34");
+        QCOMPARE(m->MMLEDPanel1->value(), 12);
+        QCOMPARE(m->MMLEDPanel2->value(), 34);
+        m->Display_c02("02:05");
+        QCOMPARE(m->MMLEDPanel3->value(), 2);
+        QCOMPARE(m->MMLEDPanel4->value(), 5);
+        bool raised = false;
+        try {
+            m->Display_c01("2:5");
+        } catch (...) {
+            raised = true;
+        }
+        QVERIFY(raised);
+        // A click on deck B's colon switches its display mode, like its panels.
+        QCOMPARE(m->modo_tempo_b, quint8(1));
+        emit m->MMLEDDigit3->clicked();
+        QCOMPARE(m->modo_tempo_b, quint8(2));
+        emit m->MMLEDPanel4->clicked();
+        QCOMPARE(m->modo_tempo_b, quint8(1));
+    }
+
+    void handOverByTime()
+    {
+        fillDeck(*m, 1, {loud6, loud6});
+        fillDeck(*m, 2, {loud6});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click();
+        start(1);
+        QVERIFY(m->canal_a->SetPosition(2500));
+        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
+        const int remaining = int(m->canal_a->GetLength()) - int(m->canal_a->GetPosition());
+        QVERIFY2(remaining < 3000 && remaining > 2700, qPrintable(QString::number(remaining)));
+        QVERIFY(m->saindo_a);
+        QVERIFY(m->canal_a->FadeTimer->Enabled());
+        QCOMPARE(m->canal_b->GetPosition() < 300u, true); // deck B from its beginning
+        // Deck A fades out, stops by itself and waits with its next entry.
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QCOMPARE(m->ListBox1->currentRow(), 1);
+        QVERIFY(m->canal_a->Loaded);
+        QVERIFY(m->canal_b->Playing);
+    }
+
+    void noHandOverWithoutAPartner()
+    {
+        fillDeck(*m, 1, {loud6});
+        start(1);
+        QVERIFY(m->canal_a->SetPosition(3500));
+        QTest::qWait(800);
+        QVERIFY(!m->saindo_a);
+        QVERIFY(!m->canal_a->FadeTimer->Enabled());
+        // A deck B that already plays is not started again.
+        m->canal_a->Stop();
+        fillDeck(*m, 2, {loud6});
+        start(2);
+        QTest::qWait(300);
+        m->ListBox1->setCurrentRow(0);
+        m->ListBox1Click();
+        m->BitBtn2Click();
+        QVERIFY(m->canal_a->SetPosition(3500));
+        const uint32_t before = m->canal_b->GetPosition();
+        QTest::qWait(600);
+        QVERIFY(m->canal_b->GetPosition() > before);
+        QVERIFY(!m->saindo_a);
+    }
+
+    void handOverByLevelOnAQuietEnding()
+    {
+        fillDeck(*m, 1, {quietEnd});
+        fillDeck(*m, 2, {loud6});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click();
+        start(1);
+        QVERIFY(m->canal_a->SetPosition(4000));
+        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
+        const uint32_t at = m->canal_a->GetPosition();
+        // The music stops at 5 s: the hand-over comes right after, long before the mix time.
+        QVERIFY2(at >= 5000 && at < 5400, qPrintable(QString::number(at)));
+        QVERIFY(m->saindo_a);
+        // No second hand-over while deck A fades: deck B is not restarted.
+        uint32_t last = m->canal_b->GetPosition();
+        for (int i = 0; i < 6; ++i) {
+            QTest::qWait(100);
+            const uint32_t now = m->canal_b->GetPosition();
+            QVERIFY(now >= last);
+            last = now;
+        }
+    }
+
+    void aQuietStartFarFromTheEndDoesNothing()
+    {
+        fillDeck(*m, 1, {quietStart});
+        fillDeck(*m, 2, {loud6});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click();
+        start(1);
+        QTest::qWait(1200);
+        QVERIFY(!m->canal_b->Playing);
+        QVERIFY(!m->saindo_a);
+        QVERIFY(m->pbarvu->value() < 30);
+    }
+
+    void autoMixOffMeansNoMix()
+    {
+        m->LEDButton1->click(); // off
+        QVERIFY(!m->LEDButton1->isChecked());
+        QVERIFY(!m->LEDButton2->isChecked());
+        QVERIFY(m->loop_esquerda->isEnabled() && m->loop_direita->isEnabled());
+        QVERIFY(!config->RxSpinEdit7->isEnabled() && !config->RxSpinEdit1->isEnabled());
+        fillDeck(*m, 1, {loud6});
+        fillDeck(*m, 2, {loud6});
+        m->ListBox2->setCurrentRow(0); // selected, not loaded yet
+        start(1);
+        QVERIFY(m->canal_a->SetPosition(3300));
+        QTest::qWait(700);
+        QVERIFY(!m->canal_b->Playing);
+        QVERIFY(!m->canal_b->Loaded);
+        m->LEDButton1->click(); // on again: loads the decks' entries
+        QVERIFY(m->LEDButton2->isChecked());
+        QVERIFY(!m->loop_esquerda->isEnabled());
+        QVERIFY(config->RxSpinEdit7->isEnabled());
+        QVERIFY(m->canal_b->Loaded);
+    }
+
+    void manualMixes()
+    {
+        fillDeck(*m, 1, {loud6, loud6});
+        fillDeck(*m, 2, {loud6});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click();
+        start(1);
+        m->Trackbar18->setValue(30);
+        m->Timer3Timer();
+        QVERIFY(m->speedbutton2->isEnabled());
+        QVERIFY(!m->speedbutton1->isEnabled()); // deck A plays
+        m->SpeedButton2Click();
+        QCOMPARE(m->Trackbar18->value(), 100);
+        QVERIFY(m->canal_b->Playing);
+        QCOMPARE(m->canal_b->Volume(), m->Trackbar6->value());
+        QVERIFY(m->canal_a->FadeTimer->Enabled());
+        QVERIFY(!m->bitbtn2->isEnabled() && !m->bitbtn4->isEnabled());
+        QVERIFY(m->saindo_a);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QVERIFY(m->bitbtn2->isEnabled());
+        // Now only deck B plays: F12 hands over to deck A.
+        m->Timer3Timer();
+        m->FadeMix1->trigger();
+        QVERIFY(m->canal_a->Playing);
+        QVERIFY(m->saindo_b);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_b->Playing, 3000);
+        // With both decks silent F12 does nothing.
+        m->canal_a->Stop();
+        m->Timer3Timer();
+        m->FadeMix1->trigger();
+        QVERIFY(!m->canal_a->Playing && !m->canal_b->Playing);
+    }
+
+    void f12WithOnlyDeckAPlayingActsAsMixB()
+    {
+        fillDeck(*m, 1, {loud6});
+        fillDeck(*m, 2, {loud6});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click();
+        start(1);
+        m->Timer3Timer();
+        QTest::keyClick(m.get(), Qt::Key_F12);
+        QVERIFY(m->canal_b->Playing);
+        QVERIFY(m->saindo_a);
+        QVERIFY(m->canal_a->FadeTimer->Enabled());
+    }
+
+    void centreResetUsesTheMasterVolume()
+    {
+        fillDeck(*m, 1, {loud6});
+        fillDeck(*m, 2, {loud6});
+        start(1);
+        start(2);
+        m->Trackbar6->setValue(80);
+        m->Trackbar18->setValue(170);
+        m->FadePadro1Click();
+        QCOMPARE(m->Trackbar18->value(), 100);
+        QCOMPARE(m->canal_a->Volume(), 80);
+        QCOMPARE(m->canal_b->Volume(), 80);
+    }
+
+    void housekeepingFollowsTheDecks()
+    {
+        fillDeck(*m, 1, {loud6});
+        start(1);
+        m->Timer3Timer();
+        QVERIFY(!m->bitbtn17->isEnabled() && !m->bitbtn18->isEnabled() && !m->speedbutton1->isEnabled());
+        QVERIFY(m->Label1->styleSheet().contains("255, 0, 0"));
+        QVERIFY(!m->bitbtn6->isEnabled()); // deck B's list is empty
+        QCOMPARE(m->label28->text(), QString("Música:"));
+        m->canal_a->Stop();
+        m->Timer3Timer();
+        QVERIFY(m->bitbtn17->isEnabled() && m->speedbutton1->isEnabled());
+    }
+
+    void deckDisplaysDrawWhilePlaying()
+    {
+        m->grafico_b = 1; // oscilloscope on deck B
+        fillDeck(*m, 1, {loud6});
+        fillDeck(*m, 2, {loud6});
+        start(1);
+        start(2);
+        QTest::qWait(400);
+        QTRY_VERIFY(m->pbarvu->value() > 50);
+        QVERIFY(m->Progressbar1->value() > 50);
+        auto litPixels = [](QWidget *w, auto test) {
+            const QImage img = w->grab().toImage();
+            int n = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    n += test(img.pixelColor(x, y)) ? 1 : 0;
+            return n;
+        };
+        // Spectrum: white bars; oscilloscope: a white trace that swings.
+        QVERIFY(litPixels(m->pp, [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; }) > 30);
+        QVERIFY(litPixels(m->PP2, [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; }) > 100);
+        QVERIFY(m->trackbar1->value() > 200);
+        QCOMPARE(m->Label3->text(), QString("00:06"));
+    }
+};
+
+VELARIX_TEST_MAIN(TestMixing)
+#include "tst_mixing.moc"
