@@ -103,7 +103,12 @@ void TMorvelBass::OpenDevice(int device, quintptr)
     }
     if (!initializedDevices().contains(device)) {
         if (!engine().init(device)) {
-            funcoes::mensagem(QStringLiteral("Inicialização da Device com Problemas"));
+            // Fourteen players share a card: one message per failing card is enough.
+            static QVector<int> reported;
+            if (!reported.contains(device)) {
+                reported.append(device);
+                funcoes::mensagem(QStringLiteral("Inicialização da Device com Problemas"));
+            }
             return;
         }
         initializedDevices().append(device);

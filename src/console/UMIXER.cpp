@@ -480,6 +480,9 @@ void Tform_mixer::FormShow()
     carrega_biblioteca();
     // Fit the desk to the screen and make the deck displays' drawing objects.
     screenfit::ajusta_tela(this, screen() ? screen()->size() : tela_registrada, tela_registrada, *graficos);
+    // Maximised means the whole screen even where no window manager honours the request.
+    if (screen() && width() < screen()->availableGeometry().width())
+        setGeometry(screen()->availableGeometry());
     emit consoleShown();
 }
 

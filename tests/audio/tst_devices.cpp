@@ -74,6 +74,10 @@ private slots:
         QCOMPARE(m_messages, QStringList{"Inicialização da Device com Problemas"});
         QVERIFY(!p.EndTimer);
         QVERIFY(!TMorvelBass::InitializedDevices().contains(3));
+        TMorvelBass again;
+        again.OpenDevice(3); // the same card fails again, without a second message
+        QVERIFY(!again.EndTimer);
+        QCOMPARE(m_messages.size(), 1);
         // A later attempt on a real card succeeds; a second player shares the device.
         p.OpenDevice(4);
         QVERIFY(p.EndTimer);
