@@ -12,6 +12,7 @@ QFrame[skin="plate"] {
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3a3d42, stop:0.5 #2b2e33, stop:1 #222428);
   border: 1px solid #15171a; border-radius: 3px;
 }
+QDialog { background: #2b2e33; }
 QLabel { color: #d8dde3; background: transparent; }
 QLabel[role="caption"] { color: #9fb3c8; }
 QCheckBox { color: #d8dde3; spacing: 4px; }

@@ -50,6 +50,9 @@ Tform_dir::Tform_dir(QWidget *parent)
         DirectoryListBox1->hideColumn(c);
     DirectoryListBox1->header()->hide();
     connect(DirectoryListBox1, &QTreeView::clicked, this, &Tform_dir::DirectoryListBox1Click);
+    // Moving through the folders with the keyboard picks a folder as a click does.
+    connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &indice) { DirectoryListBox1Click(indice); });
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -97,6 +100,7 @@ void Tform_dir::showEvent(QShowEvent *event)
         DirectoryListBox1->scrollTo(inicio);
     }
     DirectoryListBox1->clearSelection();
+    m_pasta.clear(); // opening on the last folder is not a choice
     QDialog::showEvent(event);
 }
 

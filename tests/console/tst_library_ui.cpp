@@ -123,6 +123,24 @@ class TestLibraryUi : public QObject
     }
 
 private slots:
+    void keyboardChoiceOfAFolderCounts()
+    {
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("alfa");
+        QDir(root.path()).mkpath("beta");
+        Tform_dir dir;
+        QTimer::singleShot(0, &dir, [&] {
+            auto *model = static_cast<QFileSystemModel *>(dir.DirectoryListBox1->model());
+            // Click "alfa", then move to the next folder with the arrow key and accept.
+            QTRY_VERIFY(clickFolder(&dir, root.path() + "/alfa"));
+            QTRY_VERIFY(model->index(root.path() + "/beta").isValid());
+            QTest::keyClick(dir.DirectoryListBox1, Qt::Key_Down);
+            dir.BitBtn1->click();
+        });
+        QVERIFY(dir.executa(root.path()));
+        QCOMPARE(QDir::fromNativeSeparators(dir.pasta_selecionada()), root.path() + "/beta");
+    }
+
     void cleanup()
     {
         if (m) {
