@@ -61,26 +61,28 @@ int Tform_mixer::sensibilidade() const
     return form_config ? form_config->RxSpinEdit1->value() : 20;
 }
 
-void Tform_mixer::Display_c01(const QString &texto)
+namespace {
+// Puts an "MM:SS" text on a deck's two time panels; any other shape is refused.
+void mostra_tempo(LedNumber *minutos, LedNumber *segundos, const QString &texto)
 {
     bool okMinutes = false, okSeconds = false;
     const int minutes = texto.mid(0, 2).toInt(&okMinutes);
     const int seconds = texto.mid(3, 2).toInt(&okSeconds);
     if (!okMinutes || !okSeconds)
         throw std::runtime_error("time text is not MM:SS");
-    MMLEDPanel1->setValue(minutes);
-    MMLEDPanel2->setValue(seconds);
+    minutos->setValue(minutes);
+    segundos->setValue(seconds);
+}
+} // namespace
+
+void Tform_mixer::Display_c01(const QString &texto)
+{
+    mostra_tempo(MMLEDPanel1, MMLEDPanel2, texto);
 }
 
 void Tform_mixer::Display_c02(const QString &texto)
 {
-    bool okMinutes = false, okSeconds = false;
-    const int minutes = texto.mid(0, 2).toInt(&okMinutes);
-    const int seconds = texto.mid(3, 2).toInt(&okSeconds);
-    if (!okMinutes || !okSeconds)
-        throw std::runtime_error("time text is not MM:SS");
-    MMLEDPanel3->setValue(minutes);
-    MMLEDPanel4->setValue(seconds);
+    mostra_tempo(MMLEDPanel3, MMLEDPanel4, texto);
 }
 
 void Tform_mixer::Timer1Timer() { deckTick(1); }

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace testsupport {
 
@@ -94,6 +96,38 @@ qint64 decodedFrames(const QString &path)
     p.waitForFinished();
     bytes += p.readAllStandardOutput().size();
     return bytes / 4;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    m_oldCur = qint64(old.rlim_cur);
+    m_oldMax = qint64(old.rlim_max);
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit old{rlim_t(m_oldCur), rlim_t(m_oldMax)};
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, m_oldHandler);
 }
 
 QString writeFile(const QString &name, const QByteArray &bytes)

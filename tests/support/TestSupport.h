@@ -30,6 +30,25 @@ QString tone(const QString &name, double hz, double seconds, int rate = 44100,
 // Frames the ffmpeg command decodes from the file (an independent count of its length).
 qint64 decodedFrames(const QString &path);
 
+// A file's bytes, or "<unreadable>".
+QByteArray readBytes(const QString &path);
+// Writes bytes to a path, failing the test if it cannot.
+void writeBytes(const QString &path, const QByteArray &bytes);
+
+// While it lives, every write past `bytes` fails as on a full disk, even for root.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    qint64 m_oldCur = -1, m_oldMax = -1;
+    void (*m_oldHandler)(int) = nullptr;
+};
+
 // Writes raw bytes to a file in fixtureDir() and returns its path.
 QString writeFile(const QString &name, const QByteArray &bytes);
 
