@@ -185,7 +185,7 @@ uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString
     const auto kind = entry == Entry::WindowsMedia ? Decoder::Entry::WindowsMedia : Decoder::Entry::Plain;
     if (!decoder->open(path, kind, error))
         return 0;
-    const int64_t exact = decoder->quickExactFrames(path);
+    const int64_t exact = decoder->exactFramesFromContainer();
     auto stream = std::make_shared<Stream>(std::move(decoder), path, kind);
     if (exact >= 0)
         stream->setExactLength(exact); // known now: no decoding pass needed
@@ -446,7 +446,10 @@ void AudioEngine::countLoop()
             Decoder counter;
             const auto kind = s->entry();
             if (counter.open(s->path(), kind)) {
-                const int64_t frames = counter.countFrames();
+                // MP3 frame headers tell the length without decoding; others are decoded once.
+                int64_t frames = counter.countMp3Frames(s->path());
+                if (frames < 0)
+                    frames = counter.countFrames();
                 if (!s->lengthExact())
                     s->setExactLength(frames);
             }

@@ -256,7 +256,7 @@ bool Decoder::seek(int64_t frame)
     return true;
 }
 
-int64_t Decoder::quickExactFrames(const QString &path) const
+int64_t Decoder::exactFramesFromContainer() const
 {
     if (!isOpen())
         return -1;
@@ -266,7 +266,12 @@ int64_t Decoder::quickExactFrames(const QString &path) const
     // Ogg pages carry the running sample count, so the container's figure is exact.
     if ((pcm || qstrcmp(container, "ogg") == 0) && m_estimatedFrames > 0)
         return m_estimatedFrames;
-    if (m_codecId != AV_CODEC_ID_MP3)
+    return -1;
+}
+
+int64_t Decoder::countMp3Frames(const QString &path) const
+{
+    if (!isOpen() || m_codecId != AV_CODEC_ID_MP3)
         return -1;
     AVFormatContext *fmt = nullptr;
     if (avformat_open_input(&fmt, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)

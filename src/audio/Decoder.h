@@ -43,9 +43,11 @@ public:
     // Positions the next read() exactly on `frame` (counted from the file's first sample).
     bool seek(int64_t frame);
 
-    // The exact number of frames when it can be learnt without decoding (PCM, Ogg, and MP3 by
-    // walking its frame headers with the encoder's delay and padding taken off); -1 otherwise.
-    int64_t quickExactFrames(const QString &path) const;
+    // The exact number of frames when the container already states it (PCM, Ogg); -1 otherwise.
+    int64_t exactFramesFromContainer() const;
+    // MP3: the exact number of frames from walking its frame headers, with the encoder's delay
+    // and padding taken off; -1 for other codecs. Reads the whole file, so not on the UI thread.
+    int64_t countMp3Frames(const QString &path) const;
 
     // Decodes the rest of the file without conversion and returns the total number of
     // frames of the file (from its first sample). Leaves the decoder at the end.

@@ -190,9 +190,12 @@ bool Stream::produceOne(uint32_t gen)
 
 bool Stream::fill()
 {
-    std::lock_guard<std::mutex> lock(m_decodeMutex);
     bool worked = false;
-    while (wantsData()) {
+    for (;;) {
+        // One block per hold of the lock: a seek from the UI thread never waits for more.
+        std::lock_guard<std::mutex> lock(m_decodeMutex);
+        if (!wantsData())
+            break;
         const uint32_t gen = m_gen.load(std::memory_order_acquire);
         if (gen != m_producerGen) {
             m_producerGen = gen;

@@ -132,6 +132,9 @@ void Tform_mixer::deckTick(int deck)
         const QString shown = minutos_segundos(mode == 2 ? qint64(length) - qint64(at) : qint64(at));
         a ? Display_c01(shown) : Display_c02(shown);
         (a ? Label3 : Label24)->setText(minutos_segundos(length));
+        // A length first estimated from the file's header is corrected once it has been counted.
+        if (position->maximum() != int(length))
+            position->setMaximum(int(length));
         position->setValue(int(at));
         (a ? Label11 : Label26)->setText(QString::number(player->Frequency()));
 

@@ -2,7 +2,7 @@
 // The drawing objects of one deck and the frame the deck clock draws with them.
 #include "visual/meter_vis.h"
 #include "visual/osc_vis.h"
-#include "visual/spectrum_vis.h"
+#include "visual/freq_bars_vis.h"
 
 #include <QSize>
 #include <memory>

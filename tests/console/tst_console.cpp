@@ -90,8 +90,8 @@ private slots:
         QCOMPARE(m->label2->text(), QFileInfo(tracks[0]).fileName());
         QCOMPARE(m->Label3->text(), QString("00:01"));
         QCOMPARE(m->Label11->text(), QString("44100"));
-        QCOMPARE(m->trackbar1->maximum(), 1500);
         QVERIFY(m->Timer1->isActive());
+        QTRY_COMPARE(m->trackbar1->maximum(), 1500); // the exact length, counted in the background
         QVERIFY(!m->bitbtn2->isEnabled());
         QVERIFY(m->bitbtn4->isEnabled() && m->bitbtn5->isEnabled());
         QCOMPARE(m->ListBox1->toolTip(), tracks[0]);

@@ -1,4 +1,4 @@
-#include "visual/spectrum_vis.h"
+#include "visual/freq_bars_vis.h"
 
 #include <QtGlobal>
 #include <cmath>
