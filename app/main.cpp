@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <memory>
 
-static int playFile(QApplication &app, const QStringList &args)
+static int playFile(QCoreApplication &app, const QStringList &args)
 {
     QTextStream err(stderr);
     if (args.isEmpty()) {
@@ -46,11 +46,13 @@ static int playFile(QApplication &app, const QStringList &args)
 
 int main(int argc, char **argv)
 {
+    // The command-line player needs no display: it runs without any window system.
+    if (argc > 1 && qstrcmp(argv[1], "--play") == 0) {
+        QCoreApplication app(argc, argv);
+        return playFile(app, app.arguments().mid(2));
+    }
     QApplication app(argc, argv);
     app.setApplicationName(Startup::tituloAplicacao());
-    const QStringList args = app.arguments().mid(1);
-    if (args.value(0) == QLatin1String("--play"))
-        return playFile(app, args.mid(1));
 
     // Scripts and tests read the messages instead of answering boxes.
     if (qgetenv("VELARIX_MESSAGES") == "stderr")

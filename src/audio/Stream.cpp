@@ -144,7 +144,7 @@ void Stream::history(float *stereo) const
         const uint32_t s1 = m_histSeq.load(std::memory_order_acquire);
         if (s1 & 1)
             continue;
-        const int w = m_histWrite;
+        const int w = m_histWrite.load(std::memory_order_relaxed);
         const size_t tail = size_t(kHistoryFrames - w) * 2;
         std::memcpy(stereo, m_hist.data() + size_t(w) * 2, tail * sizeof(float));
         std::memcpy(stereo + tail, m_hist.data(), size_t(w) * 2 * sizeof(float));
@@ -308,14 +308,14 @@ void Stream::writeHistory(const float *buf, int frames)
     const uint32_t s = m_histSeq.load(std::memory_order_relaxed);
     m_histSeq.store(s + 1, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
-    int w = m_histWrite;
+    int w = m_histWrite.load(std::memory_order_relaxed);
     for (int i = 0; i < frames; ++i) {
         m_hist[size_t(w) * 2] = buf[2 * i];
         m_hist[size_t(w) * 2 + 1] = buf[2 * i + 1];
         if (++w == kHistoryFrames)
             w = 0;
     }
-    m_histWrite = w;
+    m_histWrite.store(w, std::memory_order_relaxed);
     m_histSeq.store(s + 2, std::memory_order_release);
 }
 

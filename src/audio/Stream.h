@@ -132,7 +132,7 @@ private:
     // History for the spectrum, published with a sequence lock.
     mutable std::atomic<uint32_t> m_histSeq{0};
     std::vector<float> m_hist;
-    int m_histWrite = 0;
+    std::atomic<int> m_histWrite{0};
 };
 
 } // namespace audio
