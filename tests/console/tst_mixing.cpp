@@ -98,7 +98,7 @@ private slots:
         QVERIFY(m->canal_a->SetPosition(2500));
         QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
         const int remaining = int(m->canal_a->GetLength()) - int(m->canal_a->GetPosition());
-        QVERIFY2(remaining < 3000 && remaining > 2700, qPrintable(QString::number(remaining)));
+        QVERIFY2(remaining < 3000 && remaining > 2500, qPrintable(QString::number(remaining)));
         QVERIFY(m->saindo_a);
         QVERIFY(m->canal_a->FadeTimer->Enabled());
         QCOMPARE(m->canal_b->GetPosition() < 300u, true); // deck B from its beginning
@@ -143,7 +143,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
         const uint32_t at = m->canal_a->GetPosition();
         // The music stops at 5 s: the hand-over comes right after, long before the mix time.
-        QVERIFY2(at >= 5000 && at < 5400, qPrintable(QString::number(at)));
+        QVERIFY2(at >= 5000 && at < 5800, qPrintable(QString::number(at)));
         QVERIFY(m->saindo_a);
         // No second hand-over while deck A fades: deck B is not restarted.
         uint32_t last = m->canal_b->GetPosition();
