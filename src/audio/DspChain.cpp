@@ -245,6 +245,7 @@ void DspChain::designPeak(Biquad &f, float centre, float gainDb, float bandwidth
     f.a2 = float((1.0 - alpha / A) / a0);
 }
 
+VELARIX_VECTOR_CLONES
 void DspChain::runEqualizer(float *buf, int frames)
 {
     for (int start = 0; start < frames; start += kSubBlock) {
@@ -336,6 +337,7 @@ void DspChain::runCut(float *buf, int frames)
     }
 }
 
+VELARIX_VECTOR_CLONES
 void DspChain::runFlanger(float *buf, int frames)
 {
     const float base = m_flDelay.load(), depth = m_flDepth.load();

@@ -1,5 +1,7 @@
 #include "Resampler.h"
 
+#include "AudioTypes.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -136,6 +138,7 @@ bool Resampler::fill(int needed, Pull pull, void *context)
     return true;
 }
 
+VELARIX_VECTOR_CLONES
 int Resampler::process(double step, float *out, int frames, Pull pull, void *context)
 {
     step = std::clamp(step, 1e-3, kStepLimits.back());
