@@ -151,6 +151,31 @@ private slots:
         QVERIFY(bad.readAllStandardError().contains("Erro ao Carregar Mídia - Verifique !!"));
     }
 
+    void soundCardPathThroughSdl()
+    {
+        // SDL's file-writing driver stands in for a card: the same path as real hardware.
+        const QString raw = fixtureDir() + "/sdl.raw";
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VELARIX_AUDIO", "sdl");
+        env.insert("SDL_AUDIODRIVER", "disk");
+        env.insert("SDL_DISKAUDIOFILE", raw);
+        p.setProcessEnvironment(env);
+        p.start(VELARIX_EXE, {"--play", tone("sdl.ogg", 1000, 1.0, 44100, 2, 0.5)});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 0);
+        QFile f(raw);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const auto *samples = reinterpret_cast<const float *>(bytes.constData());
+        const int frames = int(bytes.size() / 8);
+        QVERIFY2(frames >= 44100 && frames < 44100 * 2, qPrintable(QString::number(frames)));
+        double sum = 0;
+        for (int i = 4410; i < 44100 - 4410; ++i)
+            sum += double(samples[2 * i]) * samples[2 * i];
+        QVERIFY(std::fabs(std::sqrt(sum / (44100 - 8820)) - 0.5 / std::sqrt(2.0)) < 0.02);
+    }
+
     void recordingStaysValidWhenKilled()
     {
         const QString dir = fixtureDir() + "/killed";
