@@ -2,6 +2,7 @@
 
 #include "ConsoleStyle.h"
 #include "library/LibraryModel.h"
+#include "library/TvelarixScan.h"
 #include "settings/DataFolder.h"
 #include "settings/Startup.h"
 #include "settings/funcoes.h"
@@ -21,7 +22,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QStorageInfo>
 
 Tform_mixer *form_mixer = nullptr;
 
@@ -295,14 +295,9 @@ void Tform_mixer::buildLibrary()
     bsSkinPanel4 = frame(this, "bsSkinPanel4", QRect(310, 2, 398, 359));
     DriveComboBox1 = named(new QComboBox(bsSkinPanel4), "DriveComboBox1");
     DriveComboBox1->setGeometry(5, 8, 196, 24);
-    for (const QStorageInfo &v : QStorageInfo::mountedVolumes()) {
-        if (!v.isValid() || !v.isReady())
-            continue;
-        QString root = v.rootPath();
-        if (!root.endsWith('/'))
-            root += '/';
-        DriveComboBox1->addItem(QStringLiteral("%1 [%2]").arg(root, v.displayName()));
-    }
+    // The capture reads the volume back from this text, so both use the same entries.
+    for (const VolumeEntry &v : mountedVolumes())
+        DriveComboBox1->addItem(v.text());
     bitbtn13 = button(bsSkinPanel4, "bitbtn13", QStringLiteral("Capturar"), QRect(206, 6, 80, 36),
                       QStringLiteral("Capturar Músicas"));
     captura_geral = named(new LedButton(QStringLiteral("Captura Geral"), bsSkinPanel4), "captura_geral");
