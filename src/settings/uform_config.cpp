@@ -91,6 +91,7 @@ Tform_config::Tform_config(QWidget *parent)
                       QStringLiteral("Define o Tempo do Fade Out"));
     TrackBar1->setRange(1500, 12000);
     TrackBar1->setTickInterval(500);
+    TrackBar1->setPageStep(500);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     Label7 = named(new QLabel(QStringLiteral("00000"), fade), "Label7", QRect(266, 24, 56, 18));
     connect(TrackBar1, &QSlider::valueChanged, this, &Tform_config::TrackBar1Change);
