@@ -73,7 +73,6 @@ void Tform_mixer::wireSettingsAndAbout()
         tecla->setShortcutContext(Qt::WindowShortcut);
         addAction(tecla);
         connect(tecla, &QAction::triggered, this, handlers[i]);
-        teclas_atalho[size_t(i)] = tecla;
     }
 }
 

@@ -294,9 +294,8 @@ public:
     void PlayAtalho101Click();
     // Writes the shortcut file (or deletes it when all are empty); says so when it cannot.
     void grava_atalhos();
+    // The ten shortcuts, fired by Ctrl+1 ... Ctrl+9, Ctrl+0.
     std::shared_ptr<class Atalhos> atalhos;
-    // The keys that fire the ten shortcuts: Ctrl+1 ... Ctrl+9, Ctrl+0.
-    std::array<QAction *, 10> teclas_atalho{};
 
 signals:
     void consoleShown();

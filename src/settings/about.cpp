@@ -81,8 +81,9 @@ Tform_about::Tform_about(QWidget *parent)
     Label1 = new LinkLabel(QString(), esquerdo);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(10, 208, 207, 18);
-    texto(esquerdo, QStringLiteral("© 2016-2026 Quorvanti Sistemas de Áudio.\nTodos os direitos reservados."),
-          QRect(10, 232, 207, 34), "Copyright", QStringLiteral("color: #8890a0; font-size: 10px;"));
+    QLabel *direitos = texto(esquerdo, QStringLiteral("© 2016-2026 Quorvanti Sistemas de Áudio. Todos os direitos reservados."),
+                             QRect(10, 230, 207, 40), "Copyright", QStringLiteral("color: #8890a0; font-size: 10px;"));
+    direitos->setWordWrap(true);
 
     Panel3 = new QWidget(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));

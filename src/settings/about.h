@@ -6,6 +6,7 @@
 class QLabel;
 class QPushButton;
 class QTimer;
+class QUrl;
 
 class Tform_about : public QDialog
 {
