@@ -18,7 +18,6 @@
 #include "widgets/TColorBtn.h"
 
 #include <QCloseEvent>
-#include <QScreen>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -137,6 +136,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     wireEffects();
     wireClocks();
     wireListsAndLibrary();
+    wireSettingsAndAbout();
 
     // Loop switches start off; the grids take their width.
     loop_esquerda->setChecked(false);
@@ -459,28 +459,6 @@ void Tform_mixer::showEvent(QShowEvent *event)
     }
 }
 
-void Tform_mixer::FormShow()
-{
-    // Without saved settings the fade of the mixes is 6 s.
-    tempo_fade = 6000;
-    // Devices: the centre player on the listening card, everything else on the music card.
-    const quintptr window = quintptr(winId());
-    canal_00->OpenDevice(device_cue, window);
-    for (TMorvelBass *p : {canal_a, canal_b, canal_atalho})
-        p->OpenDevice(device_transmissao, window);
-    for (TMorvelBass *p : canal_cartucho)
-        p->OpenDevice(device_transmissao, window);
-
-    // The media library, when there is one.
-    carrega_biblioteca();
-    // Fit the desk to the screen and make the deck displays' drawing objects.
-    screenfit::ajusta_tela(this, screen() ? screen()->size() : tela_registrada, tela_registrada, *graficos);
-    // Maximised means the whole screen even where no window manager honours the request.
-    if (screen() && width() < screen()->availableGeometry().width())
-        setGeometry(screen()->availableGeometry());
-    emit consoleShown();
-}
-
 void Tform_mixer::ativa_janela()
 {
     if (windowState() & Qt::WindowMinimized)
@@ -497,14 +475,5 @@ void Tform_mixer::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (!funcoes::confirma(QStringLiteral("Deseja Sair do Quorvanti Velarix ??"))) {
-        event->ignore();
-        return;
-    }
-    m_closing = true;
-    BitBtn4Click();
-    BitBtn9Click();
-    if (canal_00->Playing)
-        canal_00->Stop();
-    event->accept();
+    FormClose(event);
 }

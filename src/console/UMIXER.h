@@ -275,6 +275,27 @@ public:
     // ---- show and close ----
     void FormShow();
     bool shownOnce() const { return m_shown; }
+    // ---- settings, shortcuts, settings window and about window ----
+    // (ShowClose.cpp, Atalhos.cpp, SettingsAndAbout.cpp)
+    void FormClose(QCloseEvent *event);
+    void SRColorButton2Click();
+    void Sobre1Click();
+    void Image1Click();
+    void play_atalho(const QString &caminho);
+    void PlayAtalho011Click();
+    void PlayAtalho012Click();
+    void PlayAtalho013Click();
+    void PlayAtalho014Click();
+    void PlayAtalho051Click();
+    void PlayAtalho061Click();
+    void PlayAtalho071Click();
+    void PlayAtalho081Click();
+    void PlayAtalho091Click();
+    void PlayAtalho101Click();
+    // Writes the shortcut file (or deletes it when all are empty); says so when it cannot.
+    void grava_atalhos();
+    // The ten shortcuts, fired by Ctrl+1 ... Ctrl+9, Ctrl+0.
+    std::shared_ptr<class Atalhos> atalhos;
 
 signals:
     void consoleShown();
@@ -327,6 +348,8 @@ private:
     void wireClocks();
 
     bool m_shown = false;
+    void wireSettingsAndAbout();
+    void abre_players();
     bool m_closing = false;
 };
 

@@ -1,16 +1,55 @@
 #include "uform_config.h"
 
+#include "console/UMIXER.h"
+#include "settings/SitePicture.h"
+#include "settings/funcoes.h"
+#include "widgets/ColorButton.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QRubberBand>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 
 Tform_config *form_config = nullptr;
 
 namespace {
+
+// The fade sketch: two slopes whose ends follow the fade time, and the left edge.
+class EsbocoFade : public QWidget
+{
+public:
+    EsbocoFade(QSlider *fade, QWidget *parent)
+        : QWidget(parent), m_fade(fade)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::black);
+        const int posicao = m_fade->value();
+        p.setPen(QColor(255, 0, 0));
+        p.drawLine(m_caneta, QPoint(posicao / 42, height()));
+        p.setPen(QColor(255, 255, 0));
+        p.drawLine(QPoint(0, 0), QPoint(posicao / 40, height()));
+        p.drawLine(QPoint(0, 0), QPoint(0, 200));
+        m_caneta = QPoint(10, 10);
+    }
+
+private:
+    QSlider *m_fade;
+    QPoint m_caneta{0, 0};
+};
+
 template <typename T>
 T *named(T *w, const char *name, const QRect &r, const QString &hint = QString())
 {
@@ -33,6 +72,9 @@ Tform_config::Tform_config(QWidget *parent)
         "QLabel, QCheckBox, QGroupBox { color: #e4ecf4; } QGroupBox { border: 1px solid #2c4a7a; margin-top: 8px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 6px; }"));
     auto *panel = named(new QWidget(this), "Panel1", QRect(0, 0, 715, 366));
+    Panel1 = panel;
+    panel->setAttribute(Qt::WA_StyledBackground);
+    panel->installEventFilter(this);
 
     new QLabel(QStringLiteral("Device para Músicas"), panel);
     panel->findChildren<QLabel *>().last()->setGeometry(12, 10, 200, 16);
@@ -49,9 +91,13 @@ Tform_config::Tform_config(QWidget *parent)
                       QStringLiteral("Define o Tempo do Fade Out"));
     TrackBar1->setRange(1500, 12000);
     TrackBar1->setTickInterval(500);
+    TrackBar1->setPageStep(500);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     Label7 = named(new QLabel(QStringLiteral("00000"), fade), "Label7", QRect(266, 24, 56, 18));
-    connect(TrackBar1, &QSlider::valueChanged, Label7, [this](int v) { Label7->setText(QString::number(v)); });
+    connect(TrackBar1, &QSlider::valueChanged, this, &Tform_config::TrackBar1Change);
+    auto *sketchPanel = named(new QWidget(panel), "Panel2", QRect(12, 186, 304, 125));
+    sketchPanel->setStyleSheet(QStringLiteral("background: black;"));
+    PaintBox1 = named(new EsbocoFade(TrackBar1, sketchPanel), "PaintBox1", QRect(2, 2, 300, 121));
 
     auto *capture = new QGroupBox(QStringLiteral("<Captura>"), panel);
     capture->setGeometry(360, 10, 160, 110);
@@ -97,8 +143,15 @@ Tform_config::Tform_config(QWidget *parent)
     BitBtn3 = named(new QPushButton(QStringLiteral("Restaurar Padrão"), panel), "BitBtn3", QRect(12, 320, 140, 30));
     BitBtn1 = named(new QPushButton(QStringLiteral("OK"), panel), "BitBtn1", QRect(500, 320, 90, 30));
     BitBtn2 = named(new QPushButton(QStringLiteral("Cancelar"), panel), "BitBtn2", QRect(600, 320, 100, 30));
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    Image1 = named(new QLabel(panel), "Image1", QRect(360, 262, 200, 48),
+                   QStringLiteral("VISITE NOSSO SITE:\r\n") + Tform_mixer::enderecoSite());
+    Image1->setPixmap(SitePicture::figura_site(Image1->size(), Tform_mixer::enderecoSite()));
+    BitBtn1->setDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, &Tform_config::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &Tform_config::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &Tform_config::BitBtn3Click);
+    connect(ComboBox1, &QComboBox::activated, this, &Tform_config::ComboBox1Click);
+    connect(ComboBox2, &QComboBox::activated, this, &Tform_config::ComboBox1Click);
     TrackBar1->setValue(1500);
     Label7->setText(QStringLiteral("00000"));
     form_config = this;
@@ -106,6 +159,130 @@ Tform_config::Tform_config(QWidget *parent)
 
 Tform_config::~Tform_config()
 {
+    delete m_contorno;
     if (form_config == this)
         form_config = nullptr;
+}
+
+void Tform_config::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (QScreen *s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void Tform_config::FormShow()
+{
+    Tform_mixer *m = form_mixer;
+    if (!m)
+        return;
+    TMorvelBass *player = m->canal_00;
+    const int count = player->DeviceCount();
+    if (count == 0) {
+        ComboBox1->setEnabled(false);
+        ComboBox2->setEnabled(false);
+    } else {
+        ComboBox1->clear();
+        ComboBox2->clear();
+        for (int i = 1; i <= count; ++i) {
+            ComboBox1->addItem(player->DeviceDescription(i));
+            ComboBox2->addItem(player->DeviceDescription(i));
+        }
+        // A number beyond the list selects nothing.
+        ComboBox1->setCurrentIndex(m->device_transmissao - 1 < count ? m->device_transmissao - 1 : -1);
+        ComboBox2->setCurrentIndex(m->device_cue - 1 < count ? m->device_cue - 1 : -1);
+    }
+    TrackBar1->setValue(m->tempo_fade);
+    // Also when the position did not change: the label must show the fade OK will store.
+    TrackBar1Change();
+}
+
+void Tform_config::TrackBar1Change()
+{
+    PaintBox1->update();
+    Label7->setText(QString::number(TrackBar1->value()));
+}
+
+void Tform_config::ComboBox1Click()
+{
+    devices_alterados = true;
+}
+
+void Tform_config::BitBtn1Click()
+{
+    if (Tform_mixer *m = form_mixer) {
+        // A list with nothing selected keeps the saved card: it may be plugged in again.
+        if (ComboBox1->currentIndex() >= 0)
+            m->device_transmissao = qint16(ComboBox1->currentIndex() + 1);
+        if (ComboBox2->currentIndex() >= 0)
+            m->device_cue = qint16(ComboBox2->currentIndex() + 1);
+        m->tempo_fade = Label7->text().toInt();
+        if (devices_alterados) {
+            if (m->bitbtn4->isEnabled())
+                m->BitBtn4Click();
+            if (m->bitbtn9->isEnabled())
+                m->BitBtn9Click();
+            if (m->bitbtn23->isEnabled() && m->canal_00->Playing)
+                m->canal_00->Stop();
+            funcoes::mensagem(QStringLiteral("O Velarix precisa ser Fechado para ser Atualizado"));
+            m->close();
+        }
+        m->grava_atalhos();
+    }
+    accept();
+}
+
+void Tform_config::BitBtn2Click()
+{
+    reject();
+}
+
+void Tform_config::BitBtn3Click()
+{
+    TrackBar1->setValue(6000);
+    MMSwitch1->setValue(1);
+    RxSpinEdit7->setValue(3000);
+    RxSpinEdit1->setValue(20);
+    Checkbox4->setChecked(true);
+    Checkbox3->setChecked(false);
+    checkbox_wma->setChecked(false);
+    Checkbox1->setChecked(false);
+}
+
+bool Tform_config::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != Panel1)
+        return QDialog::eventFilter(watched, event);
+    auto *e = static_cast<QMouseEvent *>(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (e->button() != Qt::LeftButton)
+            break;
+        Panel1->grabMouse();
+        m_inicio = e->globalPosition().toPoint();
+        m_janela = frameGeometry();
+        if (!m_contorno)
+            m_contorno = new QRubberBand(QRubberBand::Rectangle);
+        m_contorno->setGeometry(m_janela);
+        m_contorno->show();
+        m_arrastando = true;
+        return true;
+    case QEvent::MouseMove:
+        if (!m_arrastando)
+            break;
+        m_contorno->setGeometry(m_janela.translated(e->globalPosition().toPoint() - m_inicio));
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (e->button() != Qt::LeftButton || !m_arrastando)
+            break;
+        Panel1->releaseMouse();
+        m_contorno->hide();
+        move(pos() + (e->globalPosition().toPoint() - m_inicio));
+        m_arrastando = false;
+        return true;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 #include "ConsoleHarness.h"
 #include "TestSupport.h"
 #include "library/LibraryModel.h"
+#include "library/TvelarixScan.h"
 #include "library/udir.h"
 #include "settings/DataFolder.h"
 #include "settings/TextFile.h"
@@ -223,6 +224,15 @@ private slots:
             touch(root + "/" + f);
         openConsole({"VELHA.MP3#/velha/VELHA.MP3"});
         m->captura_geral->setChecked(false);
+        // The drive selector stands on the volume that holds the folder, whatever the settings chose.
+        int volume = -1;
+        for (int i = 0; i < m->DriveComboBox1->count(); ++i) {
+            const QString r = volumeRootFromText(m->DriveComboBox1->itemText(i));
+            if (root.startsWith(r) && (volume < 0 || r.size() > volumeRootFromText(m->DriveComboBox1->itemText(volume)).size()))
+                volume = i;
+        }
+        QVERIFY(volume >= 0);
+        m->DriveComboBox1->setCurrentIndex(volume);
         m->pasta_captura = root;
         BoxAnswerer boxes;
         bool checkedAtStart = false;

@@ -1,0 +1,47 @@
+// The ten shortcuts on the shortcut player: one press plays the file, the next press (of
+// any shortcut) stops it.
+#include "UMIXER.h"
+
+#include "cartridge/Shortcuts.h"
+#include "settings/DataFolder.h"
+#include "settings/funcoes.h"
+
+#include <QFileInfo>
+
+void Tform_mixer::play_atalho(const QString &caminho)
+{
+    if (caminho.isEmpty())
+        return;
+    if (!QFileInfo::exists(caminho)) {
+        funcoes::bip_mensagem(QStringLiteral("Arquivo ->") + caminho + QStringLiteral(" - Não Localizado !!"));
+        return;
+    }
+    if (canal_atalho->Playing) {
+        canal_atalho->Stop();
+        return;
+    }
+    try {
+        canal_atalho->FreeStream();
+        canal_atalho->LoadFile(caminho);
+        canal_atalho->Play();
+    } catch (...) {
+        funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
+    }
+}
+
+void Tform_mixer::PlayAtalho011Click() { play_atalho(atalhos->entrada(1)); }
+void Tform_mixer::PlayAtalho012Click() { play_atalho(atalhos->entrada(2)); }
+void Tform_mixer::PlayAtalho013Click() { play_atalho(atalhos->entrada(3)); }
+void Tform_mixer::PlayAtalho014Click() { play_atalho(atalhos->entrada(4)); }
+void Tform_mixer::PlayAtalho051Click() { play_atalho(atalhos->entrada(5)); }
+void Tform_mixer::PlayAtalho061Click() { play_atalho(atalhos->entrada(6)); }
+void Tform_mixer::PlayAtalho071Click() { play_atalho(atalhos->entrada(7)); }
+void Tform_mixer::PlayAtalho081Click() { play_atalho(atalhos->entrada(8)); }
+void Tform_mixer::PlayAtalho091Click() { play_atalho(atalhos->entrada(9)); }
+void Tform_mixer::PlayAtalho101Click() { play_atalho(atalhos->entrada(10)); }
+
+void Tform_mixer::grava_atalhos()
+{
+    if (!atalhos->grava(DataFolder::filePath(Atalhos::nomeArquivo())))
+        funcoes::mensagem(QStringLiteral("Erro ao gravar arquivo de atalhos"));
+}
