@@ -65,6 +65,19 @@ bool carrega_cartucho(Tform_mixer &m, int n)
     return p->Loaded;
 }
 
+// A cartridge only takes a copy: accepting a move would let a file manager delete the
+// operator's file once it is dropped.
+bool aceita_copia(QDropEvent *evento)
+{
+    if (!(evento->possibleActions() & Qt::CopyAction)) {
+        evento->ignore();
+        return false;
+    }
+    evento->setDropAction(Qt::CopyAction);
+    evento->accept();
+    return true;
+}
+
 bool algum_tocando(Tform_mixer &m)
 {
     for (TMorvelBass *p : m.canal_cartucho)
@@ -103,7 +116,8 @@ protected:
             return true;
         case QEvent::Drop: {
             auto *de = static_cast<QDropEvent *>(evento);
-            de->acceptProposedAction();
+            if (!aceita_copia(de))
+                return true;
             m_mixer->CartucheiraDragDrop(b, de->mimeData());
             return true;
         }
@@ -175,8 +189,8 @@ void Tform_mixer::CartucheiraMouseMove(TColorBtn *b)
 
 void Tform_mixer::CartucheiraDragOver(QDragMoveEvent *evento)
 {
-    // Every drag is welcome here; the drop decides.
-    evento->acceptProposedAction();
+    // Every drag that can be copied is welcome here; the drop decides.
+    aceita_copia(evento);
 }
 
 void Tform_mixer::CartucheiraDragDrop(TColorBtn *b, const QMimeData *dados)

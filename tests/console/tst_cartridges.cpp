@@ -109,17 +109,20 @@ class TestCartridges : public QObject
         QVERIFY(dragData);
     }
 
-    void solta(int n, const QMimeData *data)
+    // Enter, move and drop on cartridge n; the drop is always taken as a copy.
+    void solta(int n, const QMimeData *data, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
     {
         const QPoint at = btn(n)->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(at, actions, data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(btn(n), &enter);
         QVERIFY(enter.isAccepted());
-        QDragMoveEvent over(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent over(at, actions, data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(btn(n), &over);
         QVERIFY(over.isAccepted());
-        QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(at), actions, data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(btn(n), &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
     }
 
     void arrastaPara(int row, int n, QTableView *grade = nullptr)
@@ -237,6 +240,18 @@ private slots:
         QCOMPARE(btn(6)->text(), QString("SIRENE SOLTA."));
         QCOMPARE(m->cartuchos[5].arquivo, solto);
         QCOMPARE(bancoLines().value(5), "006#SIRENE SOLTA.WAV$$" + solto + "%%%10485759");
+        // A drag that could only move the file is refused: the file manager would delete it.
+        QMimeData mover;
+        mover.setUrls({QUrl::fromLocalFile(tracks[1])});
+        const QPoint at = btn(8)->rect().center();
+        QDragEnterEvent enter(at, Qt::MoveAction, &mover, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(btn(8), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::MoveAction, &mover, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(btn(8), &drop);
+        QVERIFY(!drop.isAccepted());
+        QCOMPARE(btn(8)->text(), QString());
+
         QMimeData outro;
         outro.setUrls({QUrl::fromLocalFile(writeFile("notas.txt", "x")), QUrl("http://example.invalid/a.mp3")});
         solta(7, &outro);
