@@ -122,19 +122,6 @@ private slots:
         QVERIFY(!erro.isEmpty());
         QCOMPARE(banco[0], CartridgeSlot{});
     }
-
-    void desktopFiles()
-    {
-        const QString wav = tone("Vinheta Solta.wav", 440, 0.2);
-        QVERIFY(CartridgeBank::arquivoDeAudio(wav));
-        QVERIFY(!CartridgeBank::arquivoDeAudio(writeFile("leia.txt", "texto")));
-        QVERIFY(!CartridgeBank::arquivoDeAudio(fixtureDir() + "/sumiu.mp3"));
-        QVERIFY(!CartridgeBank::arquivoDeAudio(fixtureDir()));
-        const CartridgeSlot s = CartridgeBank::doArquivo(wav);
-        QCOMPARE(s.titulo, QString("VINHETA SOLTA.WAV"));
-        QCOMPARE(s.arquivo, QDir::toNativeSeparators(wav));
-        QCOMPARE(s.cor, QString("10485759"));
-    }
 };
 
 VELARIX_TEST_MAIN(TestCartridgeBank)
