@@ -134,6 +134,7 @@ void Tform_mixer::FormShow()
     // Maximised means the whole screen even where no window manager honours the request.
     if (screen() && width() < screen()->availableGeometry().width())
         setGeometry(screen()->availableGeometry());
+    carrega_grupo(CartridgeBank::fileName());
     emit consoleShown();
 }
 

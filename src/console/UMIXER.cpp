@@ -432,22 +432,7 @@ void Tform_mixer::buildCartridges()
     Panel9->setToolTip(QStringLiteral("Dica: Poderá arrastar áudios para os Cartuchos"));
     Label7 = label(Panel9, QStringLiteral("Quorvanti Velarix-Pro"), QRect(6, 4, 504, 20), "Label7");
     Label7->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
-    const int w = Panel9->width() / 10 - 3, h = Panel9->height() / 2 + 6;
-    for (int n = 1; n <= 10; ++n) {
-        auto *b = new TColorBtn(Panel9);
-        b->setObjectName(QStringLiteral("cartucho%1").arg(n));
-        b->setBordas(false);
-        b->setUsarFocus(false);
-        b->setProperty("Tag", n);
-        b->setNumero(funcoes::zeros_esquerda(QString::number(n), 2));
-        b->setButtonColor(QColor::fromRgb(0xA6A9AA)); // an empty slot's grey, stored as BGR
-        b->setGeometry(5 + (n - 1) * (w + 2), 25, w, h);
-        b->setCursor(Qt::PointingHandCursor);
-        QFont f(QStringLiteral("DejaVu Serif"));
-        f.setPointSize(8);
-        b->setFont(f);
-        cartuchos_btn[size_t(n - 1)] = b;
-    }
+    cria_cartuchos();
 }
 
 void Tform_mixer::showEvent(QShowEvent *event)

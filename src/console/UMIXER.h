@@ -3,6 +3,7 @@
 // decks' programme lists and all state that the desk's parts share; each part's handlers
 // live in a file of their own beside this one.
 #include "audio/TMorvelBass.h"
+#include "cartridge/CartridgeBank.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -133,6 +134,23 @@ public:
     QFrame *Panel9;
     QLabel *Label7;
     std::array<TColorBtn *, 10> cartuchos_btn{};
+    // Slot n is cartuchos[n - 1]; button n shows it and plays on canal_cartucho[n - 1].
+    std::array<CartridgeSlot, 10> cartuchos{};
+    TColorBtn *botao_atual = nullptr; // the cartridge the mouse was last over; clicks act on it
+    TThreadedTimer *Timer_botonera = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *LimparCartucheira1 = nullptr;
+    void cria_cartuchos();
+    void CartucheiraMouseMove(TColorBtn *botao);
+    void CartucheiraDragOver(class QDragMoveEvent *evento);
+    void CartucheiraDragDrop(TColorBtn *botao, const class QMimeData *dados);
+    bool limpa_cartucheira();
+    void carrega_grupo(const QString &nome);
+    void grava_grupo(const QString &nome);
+    void LimparCartucheira1Click();
+    void CartucheiraClick();
+    void Timer_botoneraTimer();
+    void Cartucho_Stop(TMorvelBass *sender);
 
     // ---- window menu ----
     QMenu *PopupMenu8;
