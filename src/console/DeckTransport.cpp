@@ -4,6 +4,7 @@
 #include "Tempo.h"
 #include "UMIXER.h"
 
+#include "library/NativeName.h"
 #include "settings/funcoes.h"
 #include "visual/BackBuffer.h"
 #include "widgets/ColorButton.h"
@@ -15,7 +16,6 @@
 #include "widgets/NeedleMeter.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 
 namespace {
@@ -119,7 +119,7 @@ bool Tform_mixer::loadEntry(int deck, bool quiet)
         if (row < 0 || d.list->count() == 0 || d.player->Playing)
             return false;
         const QString path = d.paths->value(row);
-        if (!QFileInfo::exists(path)) {
+        if (!NativeName::exists(path)) {
             if (!quiet)
                 funcoes::bip_mensagem(deck == 1 ? QStringLiteral("Arquivo ->") + path + QStringLiteral(" - Não Localizado !!")
                                                 : QStringLiteral("Arquivo Selecionado não localizado !!!"));
@@ -165,7 +165,7 @@ bool Tform_mixer::prepara_entrada(int deck, QStringList *falhas)
             d.list->setCurrentRow(row);
         const QString path = d.paths->at(row);
         // The entry loaded when the deck last stopped is still good unless its file went away.
-        if (d.player->Loaded && d.player->Channel != 0 && d.player->FileName == path && QFileInfo::exists(path))
+        if (d.player->Loaded && d.player->Channel != 0 && d.player->FileName == path && NativeName::exists(path))
             return true;
         if (loadEntry(deck, true))
             return true;
@@ -184,7 +184,7 @@ void Tform_mixer::playDeck(int deck)
 {
     const Deck d = deckOf(this, deck);
     Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
-    if (!QFileInfo::exists(d.player->FileName))
+    if (!NativeName::exists(d.player->FileName))
         return;
     if (QListWidgetItem *item = d.list->currentItem())
         d.list->scrollToItem(item, QAbstractItemView::PositionAtTop);
