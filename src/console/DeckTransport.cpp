@@ -53,6 +53,30 @@ Deck deckOf(Tform_mixer *m, int deck)
             m->CheckBox5, m->CheckBox8, m->CheckBox9, &m->saindo_b, &m->freq_padrao_b};
 }
 
+// While it lives (and is on), messages are dropped instead of shown.
+class MessagesHeld
+{
+public:
+    explicit MessagesHeld(bool on)
+        : m_on(on)
+        , m_saved(funcoes::messageHook())
+    {
+        if (m_on)
+            funcoes::setMessageHook([](const QString &) {});
+    }
+    ~MessagesHeld()
+    {
+        if (m_on)
+            funcoes::setMessageHook(m_saved);
+    }
+    MessagesHeld(const MessagesHeld &) = delete;
+    MessagesHeld &operator=(const MessagesHeld &) = delete;
+
+private:
+    bool m_on;
+    funcoes::MessageHook m_saved;
+};
+
 } // namespace
 
 void Tform_mixer::wireDeck(int deck)
@@ -127,6 +151,8 @@ bool Tform_mixer::loadEntry(int deck, bool quiet)
             return false;
         }
         try {
+            // A quiet load (during a hand-over) holds back even the player's own messages.
+            const MessagesHeld held(quiet);
             d.player->FreeStream();
             d.player->LoadFile(path);
         } catch (...) {

@@ -79,7 +79,7 @@ class TestHandOver : public QObject
     Q_OBJECT
     std::unique_ptr<Tform_mixer> m;
     std::unique_ptr<Tform_config> config;
-    QString a440, b1000, notAudio;
+    QString a440, b1000, notAudio, eightBit;
 
     void start(int deck)
     {
@@ -106,7 +106,8 @@ private slots:
         a440 = tone("a440.mp3", 440, 6);
         b1000 = tone("b1000.ogg", 1000, 8);
         notAudio = writeFile("texto.mp3", QByteArray("this is not audio at all\n").repeated(200));
-        QVERIFY(!a440.isEmpty() && !b1000.isEmpty());
+        eightBit = ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:duration=2", "-c:a", "pcm_u8"}, "oito_bits.wav");
+        QVERIFY(!a440.isEmpty() && !b1000.isEmpty() && !eightBit.isEmpty());
     }
 
     void init()
@@ -130,7 +131,7 @@ private slots:
     {
         const QString gone = vanishing("sumiu.ogg");
         fillDeck(*m, 1, {a440});
-        fillDeck(*m, 2, {gone, notAudio, b1000});
+        fillDeck(*m, 2, {gone, notAudio, eightBit, b1000});
         m->ListBox2->setCurrentRow(0);
         m->ListBox2Click(); // loaded while it was there
         QVERIFY(m->canal_b->Loaded);
@@ -139,9 +140,10 @@ private slots:
         start(1);
         QVERIFY(m->canal_a->SetPosition(2600));
         QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
-        QCOMPARE(m->ListBox2->currentRow(), 2);
+        QCOMPARE(m->ListBox2->currentRow(), 3);
         QVERIFY(m->Timer2->isActive() && m->bitbtn9->isEnabled() && !m->bitbtn6->isEnabled());
-        QVERIFY2(m->Label7->text().contains("sumiu.ogg") && m->Label7->text().contains("texto.mp3"),
+        QVERIFY2(m->Label7->text().contains("sumiu.ogg") && m->Label7->text().contains("texto.mp3")
+                     && m->Label7->text().contains("oito_bits.wav"),
                  qPrintable(m->Label7->text()));
         QVERIFY(m->saindo_a);
         // Once deck A has faded, the air carries deck B's 1 kHz at full level.
