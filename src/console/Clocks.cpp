@@ -170,7 +170,8 @@ bool Tform_mixer::entra_no_ar(int to)
     }
     if (!incoming->Playing) {
         semEntrada = incomingList->count();
-        Label7->setText(QStringLiteral("Nenhuma música da lista pode ser tocada - ") + texto_falhas(falhas));
+        if (!falhas.isEmpty())
+            Label7->setText(QStringLiteral("Nenhuma música da lista pode ser tocada - ") + texto_falhas(falhas));
         return false;
     }
     semEntrada = -1;
