@@ -46,6 +46,12 @@ static int playFile(QCoreApplication &app, const QStringList &args)
 
 int main(int argc, char **argv)
 {
+    // Answered before anything touches a display or a sound card, so they work anywhere.
+    if (argc > 1) {
+        const int codigo = Startup::respondeOpcao(QString::fromLocal8Bit(argv[1]));
+        if (codigo >= 0)
+            return codigo;
+    }
     // The command-line player needs no display: it runs without any window system.
     if (argc > 1 && qstrcmp(argv[1], "--play") == 0) {
         QCoreApplication app(argc, argv);

@@ -1,4 +1,5 @@
 #include "Decoder.h"
+#include "library/NativeName.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -9,7 +10,6 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <QFile>
 #include <algorithm>
 #include <cstring>
 
@@ -51,7 +51,7 @@ bool Decoder::open(const QString &path, Entry entry, QString *error)
         close();
         return false;
     };
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = NativeName::encode(path);
     int r = -1;
     if (entry == Entry::WindowsMedia) {
         // Windows Media files are ASF containers; anything else still gets a normal probe.
@@ -274,7 +274,7 @@ int64_t Decoder::countMp3Frames(const QString &path) const
     if (!isOpen() || m_codecId != AV_CODEC_ID_MP3)
         return -1;
     AVFormatContext *fmt = nullptr;
-    if (avformat_open_input(&fmt, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&fmt, NativeName::encode(path).constData(), nullptr, nullptr) < 0)
         return -1;
     int64_t total = 0;
     AVPacket *pkt = av_packet_alloc();

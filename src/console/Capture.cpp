@@ -101,6 +101,7 @@ void Tform_mixer::BitBtn13Click()
     MixerScan1->setSearchFilter(padroes_captura());
 
     m_capturando = true;
+    captura_descartada = false;
     Label33->setText(kAguarde);
     bitbtn13->setText(QStringLiteral("Cancelar"));
     CoolGauge1->hide();
@@ -124,8 +125,13 @@ void Tform_mixer::BitBtn13Click()
     }
     MixerScan1->setProgressCallback(nullptr);
     m_capturando = false;
+    // The operator confirmed the exit during the scan: the console is going away.
+    if (captura_descartada)
+        return;
     bitbtn13->setText(QStringLiteral("Capturar"));
-    Label33->setText(QStringLiteral("Status"));
+    const int ignorados = MixerScan1->skippedNames();
+    Label33->setText(ignorados == 0 ? QStringLiteral("Status")
+                                    : QStringLiteral("Status - %1 nome(s) com quebra de linha ignorado(s)").arg(ignorados));
     CoolGauge1->show();
     if (falhou) {
         funcoes::mensagem(QStringLiteral("Erro ao localizar mídia"));
@@ -144,4 +150,12 @@ void Tform_mixer::BitBtn13Click()
     bitbtn21->setEnabled(true);
     bitbtn14->setEnabled(true);
     bitbtn15->setEnabled(true);
+}
+
+void Tform_mixer::cancela_captura_no_fechamento()
+{
+    if (!m_capturando)
+        return;
+    captura_descartada = true;
+    MixerScan1->Cancel();
 }

@@ -17,6 +17,7 @@
 #include <QSpinBox>
 #include <QTime>
 #include <stdexcept>
+#include <tuple>
 
 void Tform_mixer::wireClocks()
 {
@@ -139,23 +140,60 @@ void Tform_mixer::deckTick(int deck)
         (a ? Label11 : Label26)->setText(QString::number(player->Frequency()));
 
         const bool stillLeaving = a ? saindo_a : saindo_b;
-        if (LEDButton2->isChecked() && autoMix && !other->Playing && !stillLeaving && remaining < 25000u
+        if (LEDButton2->isChecked() && autoMix && otherList->count() >= 1 && !other->Playing && !stillLeaving && remaining < 25000u
             && remaining > mixTime && gauge->value() < sensibilidade() + 10)
             passa_vez(deck);
     } catch (...) {
     }
 }
 
+namespace {
+QString texto_falhas(const QStringList &falhas)
+{
+    return QStringLiteral("Não foi possível tocar: ") + falhas.join(QStringLiteral(", "));
+}
+} // namespace
+
+bool Tform_mixer::entra_no_ar(int to)
+{
+    TMorvelBass *incoming = to == 2 ? canal_b : canal_a;
+    QListWidget *incomingList = to == 2 ? ListBox2 : ListBox1;
+    int &semEntrada = sem_entrada[to == 2 ? 0 : 1];
+    // Nothing in that list played last time and nothing has been added since.
+    if (semEntrada == incomingList->count())
+        return false;
+    QStringList falhas;
+    if (prepara_entrada(to, &falhas)) {
+        // Both decks at the master volume, whatever side the crossfader was left on.
+        FadePadro1Click();
+        to == 2 ? BitBtn6Click() : BitBtn2Click();
+    }
+    if (!incoming->Playing) {
+        semEntrada = incomingList->count();
+        if (!falhas.isEmpty())
+            Label7->setText(QStringLiteral("Nenhuma música da lista pode ser tocada - ") + texto_falhas(falhas));
+        return false;
+    }
+    semEntrada = -1;
+    if (!falhas.isEmpty())
+        Label7->setText(texto_falhas(falhas));
+    return true;
+}
+
 void Tform_mixer::passa_vez(int from)
 {
-    if (from == 1) {
-        canal_a->FadeOut(tempo_fade);
-        saindo_a = true;
-        BitBtn6Click();
-    } else {
-        canal_b->FadeOut(tempo_fade);
-        saindo_b = true;
-        BitBtn2Click();
+    // The outgoing deck fades only once the incoming one really plays.
+    if (!entra_no_ar(from == 1 ? 2 : 1))
+        return;
+    (from == 1 ? canal_a : canal_b)->FadeOut(tempo_fade);
+    (from == 1 ? saindo_a : saindo_b) = true;
+}
+
+void Tform_mixer::atualiza_mix()
+{
+    for (auto [player, mix, lamp] : {std::tuple{canal_a, speedbutton1, lampMixA}, std::tuple{canal_b, speedbutton2, lampMixB}}) {
+        mix->setEnabled(!player->Playing);
+        lamp->setOn(!player->Playing); // ready to take over
     }
 }
 
@@ -172,17 +210,15 @@ void Tform_mixer::Timer3Timer()
     struct Side
     {
         TMorvelBass *player;
-        ColorButton *clear, *remove, *mix;
-        Lamp *lamp, *mixLamp;
+        ColorButton *clear, *remove;
+        Lamp *lamp;
         QLabel *status;
     };
-    for (const Side &s : {Side{canal_a, bitbtn17, bitbtn18, speedbutton1, MMLED4, lampMixA, Label1},
-                          Side{canal_b, bitbtn19, bitbtn20, speedbutton2, MMLED3, lampMixB, Label20}}) {
+    atualiza_mix();
+    for (const Side &s : {Side{canal_a, bitbtn17, bitbtn18, MMLED4, Label1}, Side{canal_b, bitbtn19, bitbtn20, MMLED3, Label20}}) {
         const bool playing = s.player->Playing;
         s.clear->setEnabled(!playing);
         s.remove->setEnabled(!playing);
-        s.mix->setEnabled(!playing);
-        s.mixLamp->setOn(!playing); // ready to take over
         s.lamp->setOn(playing ? !s.lamp->isOn() : false);
         s.status->setStyleSheet(playing ? QStringLiteral("color: rgb(255, 0, 0); font-weight: bold;")
                                         : QStringLiteral("color: rgb(64, 64, 64); font-weight: bold;"));
@@ -233,19 +269,22 @@ void Tform_mixer::SpeedButton1Click() { handOverByHand(1); }
 void Tform_mixer::handOverByHand(int to)
 {
     const bool toB = to == 2;
-    ColorButton *incomingPlay = toB ? bitbtn6 : bitbtn2;
+    TMorvelBass *incoming = toB ? canal_b : canal_a;
     TMorvelBass *outgoing = toB ? canal_a : canal_b;
-    const bool ready = incomingPlay->isEnabled();
-    if (ready == outgoing->Playing) {
-        FadePadro1Click();
+    // A deck that has just taken over is never started again from its beginning.
+    if (incoming->Playing)
+        return;
+    if (!outgoing->Playing) {
         toB ? BitBtn6Click() : BitBtn2Click();
-        outgoing->FadeOut(tempo_fade);
-        (toB ? bitbtn2 : bitbtn6)->setEnabled(false);
-        (toB ? bitbtn4 : bitbtn9)->setEnabled(false);
-        (toB ? saindo_a : saindo_b) = true;
-    } else {
-        toB ? BitBtn6Click() : BitBtn2Click();
+        return;
     }
+    sem_entrada[toB ? 0 : 1] = -1; // the operator asks again: the whole list is tried again
+    if (!entra_no_ar(to))
+        return;
+    outgoing->FadeOut(tempo_fade);
+    (toB ? bitbtn2 : bitbtn6)->setEnabled(false);
+    (toB ? bitbtn4 : bitbtn9)->setEnabled(false);
+    (toB ? saindo_a : saindo_b) = true;
 }
 
 void Tform_mixer::FadeMix1Click()

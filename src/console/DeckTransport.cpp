@@ -4,7 +4,9 @@
 #include "Tempo.h"
 #include "UMIXER.h"
 
+#include "library/NativeName.h"
 #include "settings/funcoes.h"
+#include "visual/BackBuffer.h"
 #include "widgets/ColorButton.h"
 #include "widgets/Lamp.h"
 #include "widgets/LedBarGauge.h"
@@ -14,7 +16,6 @@
 #include "widgets/NeedleMeter.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 
 namespace {
@@ -52,6 +53,30 @@ Deck deckOf(Tform_mixer *m, int deck)
             m->CheckBox5, m->CheckBox8, m->CheckBox9, &m->saindo_b, &m->freq_padrao_b};
 }
 
+// While it lives (and is on), messages are dropped instead of shown.
+class MessagesHeld
+{
+public:
+    explicit MessagesHeld(bool on)
+        : m_on(on)
+        , m_saved(funcoes::messageHook())
+    {
+        if (m_on)
+            funcoes::setMessageHook([](const QString &) {});
+    }
+    ~MessagesHeld()
+    {
+        if (m_on)
+            funcoes::setMessageHook(m_saved);
+    }
+    MessagesHeld(const MessagesHeld &) = delete;
+    MessagesHeld &operator=(const MessagesHeld &) = delete;
+
+private:
+    bool m_on;
+    funcoes::MessageHook m_saved;
+};
+
 } // namespace
 
 void Tform_mixer::wireDeck(int deck)
@@ -64,7 +89,8 @@ void Tform_mixer::wireDeck(int deck)
     connect(d.pause, &QAbstractButton::clicked, this, [this, a] { a ? BitBtn5Click() : bitbtn8Click(); });
     connect(d.stop, &QAbstractButton::clicked, this, [this, a] { a ? BitBtn4Click() : BitBtn9Click(); });
     connect(d.loop, &QAbstractButton::clicked, this, [this, a] { a ? loop_esquerdaClick() : loop_direitaClick(); });
-    connect(d.position, &QSlider::sliderMoved, this, [this, a] { a ? trackbar1Track() : trackbar5Track(); });
+    // The signal carries the new place; the slider's value follows only after it.
+    connect(d.position, &QSlider::sliderMoved, this, [this, a](int ms) { a ? trackbar1Track(ms) : trackbar5Track(ms); });
     connect(d.pan, &QSlider::valueChanged, this, [this, a] { a ? trackPanChange() : TrackBar2Change(); });
     connect(d.pitch, &QSlider::valueChanged, this, [this, a] { a ? trackFrequenciaChange() : TrackBar4Change(); });
     connect(d.lamp, &Lamp::pressed, d.lamp, [l = d.lamp] { l->setOn(true); });
@@ -109,26 +135,30 @@ void Tform_mixer::showLength(int deck)
     d.total->setText(minutos_segundos(d.player->GetLength()));
 }
 
-void Tform_mixer::loadEntry(int deck)
+bool Tform_mixer::loadEntry(int deck, bool quiet)
 {
     const Deck d = deckOf(this, deck);
     try {
         const int row = d.list->currentRow();
         if (row < 0 || d.list->count() == 0 || d.player->Playing)
-            return;
+            return false;
         const QString path = d.paths->value(row);
-        if (!QFileInfo::exists(path)) {
-            funcoes::bip_mensagem(deck == 1 ? QStringLiteral("Arquivo ->") + path + QStringLiteral(" - Não Localizado !!")
-                                            : QStringLiteral("Arquivo Selecionado não localizado !!!"));
+        if (!NativeName::exists(path)) {
+            if (!quiet)
+                funcoes::bip_mensagem(deck == 1 ? QStringLiteral("Arquivo ->") + path + QStringLiteral(" - Não Localizado !!")
+                                                : QStringLiteral("Arquivo Selecionado não localizado !!!"));
             d.play->setEnabled(false);
-            return;
+            return false;
         }
         try {
+            // A quiet load (during a hand-over) holds back even the player's own messages.
+            const MessagesHeld held(quiet);
             d.player->FreeStream();
             d.player->LoadFile(path);
         } catch (...) {
-            funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
-            return;
+            if (!quiet)
+                funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
+            return false;
         }
         if (deck == 2) {
             limpa_grafico(2);
@@ -143,8 +173,32 @@ void Tform_mixer::loadEntry(int deck)
         d.list->setToolTip(path.trimmed());
         d.title->setText(d.player->Title);
         d.frequency->setText(QString::number(d.player->Frequency()));
+        return d.player->Loaded && d.player->Channel != 0;
     } catch (...) {
     }
+    return false;
+}
+
+bool Tform_mixer::prepara_entrada(int deck, QStringList *falhas)
+{
+    const Deck d = deckOf(this, deck);
+    const int n = d.list->count();
+    if (n == 0 || d.paths->size() < n)
+        return false;
+    int row = qBound(0, d.list->currentRow(), n - 1);
+    for (int tried = 0; tried < n; ++tried, row = (row + 1) % n) {
+        if (d.list->currentRow() != row)
+            d.list->setCurrentRow(row);
+        const QString path = d.paths->at(row);
+        // The entry loaded when the deck last stopped is still good unless its file went away.
+        if (d.player->Loaded && d.player->Channel != 0 && d.player->FileName == path && NativeName::exists(path))
+            return true;
+        if (loadEntry(deck, true))
+            return true;
+        if (falhas)
+            falhas->append(TMorvelBass::titleOf(path));
+    }
+    return false;
 }
 
 // ---------------- play ----------------
@@ -156,7 +210,7 @@ void Tform_mixer::playDeck(int deck)
 {
     const Deck d = deckOf(this, deck);
     Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
-    if (!QFileInfo::exists(d.player->FileName))
+    if (!NativeName::exists(d.player->FileName))
         return;
     if (QListWidgetItem *item = d.list->currentItem())
         d.list->scrollToItem(item, QAbstractItemView::PositionAtTop);
@@ -171,6 +225,10 @@ void Tform_mixer::playDeck(int deck)
     d.pitch->setValue(*d.padrao);
     d.player->SetPosition(0);
     d.player->Play();
+    // A player that holds no stream starts nothing: the deck must not look as if it played.
+    if (!d.player->Playing)
+        return;
+    sem_entrada[deck - 1] = -1;
     TrackBar18Change();
     if (deck == 1)
         restartTicker();
@@ -178,6 +236,7 @@ void Tform_mixer::playDeck(int deck)
     d.play->setEnabled(false);
     d.stop->setEnabled(true);
     d.pause->setEnabled(true);
+    atualiza_mix();
     if (LEDButton1->isChecked()) {
         d.loop->setEnabled(false);
     } else {
@@ -245,7 +304,9 @@ void Tform_mixer::limpa_mixer(int deck)
 
 void Tform_mixer::limpa_grafico(int deck)
 {
-    (deck == 1 ? pp : PP2)->update();
+    QWidget *box = deck == 1 ? pp : PP2;
+    clearDisplay(box);
+    box->update();
 }
 
 // ---------------- end of track ----------------
@@ -287,6 +348,7 @@ void Tform_mixer::deckStopped(int deck)
         d.flanger->setChecked(false);
         d.echo->setChecked(false);
         d.cut->setChecked(false);
+        atualiza_mix();
     } catch (...) {
     }
     loadEntry(deck);
@@ -305,10 +367,10 @@ void Tform_mixer::loop_direitaClick()
     canal_b->Looping = loop_direita->isChecked();
 }
 
-void Tform_mixer::trackbar1Track() { seekDeck(1); }
-void Tform_mixer::trackbar5Track() { seekDeck(2); }
+void Tform_mixer::trackbar1Track(int posicao) { seekDeck(1, posicao); }
+void Tform_mixer::trackbar5Track(int posicao) { seekDeck(2, posicao); }
 
-void Tform_mixer::seekDeck(int deck)
+void Tform_mixer::seekDeck(int deck, int ms)
 {
     const Deck d = deckOf(this, deck);
     try {
@@ -316,7 +378,7 @@ void Tform_mixer::seekDeck(int deck)
             return;
         Timer3->stop();
         d.clock->stop();
-        d.player->SetPosition(uint32_t(std::max(0, d.position->value())));
+        d.player->SetPosition(uint32_t(std::max(0, ms)));
         d.clock->start();
         Timer3->start();
         if (deck == 2)

@@ -65,15 +65,17 @@ bool Tform_mixer::StringGrid1KeyDown(QKeyEvent *tecla)
     const int atual = StringGrid1->currentIndex().row();
     const LibraryModel::TypeAheadStep passo =
         LibraryModel::typeAhead(*biblioteca, atual, prefixo_busca, tecla->key(), tecla->text());
+    const QString texto = tecla->text();
+    const bool imprimivel = !texto.isEmpty() && texto.at(0).isPrint();
+    // On a row without a title the key is ignored, but a typed character still must not
+    // reach the view's own search, which would jump elsewhere.
     if (passo.ignored)
-        return false;
+        return imprimivel;
     prefixo_busca = passo.prefix;
     if (passo.row != atual && passo.row >= 0)
         StringGrid1->setCurrentIndex(biblioteca->index(passo.row, LibraryModel::TitleColumn));
     edit1->setText(passo.searchText);
     // Typed characters belong to the type-ahead alone (the view would search by itself);
     // arrows, pages and the like go on to the grid.
-    const QString texto = tecla->text();
-    const bool imprimivel = !texto.isEmpty() && texto.at(0).isPrint();
     return tecla->key() == Qt::Key_Backspace || imprimivel;
 }

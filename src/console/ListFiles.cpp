@@ -12,10 +12,11 @@
 
 namespace {
 
-// The dialogs' file types: each deck has always had its own wording.
+// The dialogs' file types: each deck has always had its own wording. Names are matched
+// case-sensitively here, and earlier versions saved upper case: both spellings are listed.
 QString filtro(int deck)
 {
-    return deck == 1 ? QStringLiteral("Lista Quorvanti Velarix (*.ipk)") : QStringLiteral("Lista Quorvanti (*.ipk)");
+    return deck == 1 ? QStringLiteral("Lista Quorvanti Velarix (*.ipk *.IPK)") : QStringLiteral("Lista Quorvanti (*.ipk *.IPK)");
 }
 
 QString dialogo_real(QWidget *pai, int deck, bool salvar, const QString &filtro, const QString &pasta,

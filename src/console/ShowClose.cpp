@@ -163,6 +163,7 @@ void Tform_mixer::FormClose(QCloseEvent *event)
         return;
     }
     m_closing = true;
+    cancela_captura_no_fechamento();
     BitBtn4Click();
     BitBtn9Click();
     const QStringList linhas = SettingsFile::monta_linhas(valoresDaJanela(*this));

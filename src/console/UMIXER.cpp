@@ -222,6 +222,7 @@ void Tform_mixer::buildDeck(int deck)
     counter->setGeometry(5, 420, 72, 26);
     counter->setLitColor(QColor(80, 255, 90));
     counter->setValue(0);
+    counter->setToolTip(QStringLiteral("Total de músicas na lista"));
     label(panel, QStringLiteral("Músicas"), QRect(84, 426, 60, 16));
     ColorButton *add = button(panel, a ? "bitbtn14" : "bitbtn15", a ? QStringLiteral("Canal A") : QStringLiteral("Canal B"),
                               QRect(196, 420, 102, 27), QStringLiteral("Adicionar música ao Canal"));

@@ -177,8 +177,8 @@ public:
     void limpa_grafico(int deck);
     void loop_esquerdaClick();
     void loop_direitaClick();
-    void trackbar1Track();
-    void trackbar5Track();
+    void trackbar1Track(int posicao);
+    void trackbar5Track(int posicao);
     void trackPanChange();
     void TrackBar2Change();
     void trackFrequenciaChange();
@@ -264,6 +264,23 @@ public:
     QString pasta_captura;
     // How often the running count is repainted during a capture, in ms.
     int intervalo_contagem = 100;
+    // ---- hand-overs that never go silent; capture ended with the console ----
+    // Makes `deck` ready to take over without any message box: its selected entry if it
+    // loads, else the next entry of its list that does (one pass at most). The titles that
+    // failed are appended to `falhas`. False when no entry of the list loads.
+    bool prepara_entrada(int deck, QStringList *falhas);
+    // Mix A and Mix B are enabled exactly while their own deck does not play.
+    void atualiza_mix();
+    // Called on the close path once the exit is confirmed: a running capture stops and
+    // writes nothing any more.
+    void cancela_captura_no_fechamento();
+    // Per outgoing deck: the incoming list's size when a hand-over found nothing to play
+    // there (-1: none), so the clock does not try the whole list again on every tick.
+    int sem_entrada[2] = {-1, -1};
+    bool captura_descartada = false;
+    // Starts deck `to` on its first entry that plays, centring the crossfader first; false
+    // (failure named on Label7) when none plays.
+    bool entra_no_ar(int to);
     // LISTS-AND-LIBRARY-END
 
     // ---- deck clocks, automatic mixing, manual mix ----
@@ -352,12 +369,12 @@ private:
     void buildCartridges();
     void wireDeck(int deck);
     void wireEffects();
-    void loadEntry(int deck);
+    bool loadEntry(int deck, bool quiet = false);
     void playDeck(int deck);
     void stopDeck(int deck);
     void pauseDeck(int deck);
     void deckStopped(int deck);
-    void seekDeck(int deck);
+    void seekDeck(int deck, int ms);
     void defaultFrequency(int deck);
     void showLength(int deck);
     void deckTick(int deck);

@@ -14,16 +14,6 @@ QString defaultPath()
     return DataFolder::filePath(fileName());
 }
 
-QString cutPath(const QString &path)
-{
-    if (path.size() <= MaxPathLength)
-        return path;
-    int n = MaxPathLength;
-    if (path.at(n - 1).isHighSurrogate())
-        --n;
-    return path.left(n);
-}
-
 static inline bool isSeparator(QChar c)
 {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
@@ -48,7 +38,7 @@ LibraryRecord parseLine(const QString &line)
 {
     const qsizetype first = line.indexOf(QLatin1Char('#'));
     if (first < 0)
-        return {QString(), cutPath(line)};
+        return {QString(), line};
     qsizetype split = first;
     if (!pathNamesTitle(line, first)) {
         for (qsizetype h = line.indexOf(QLatin1Char('#'), first + 1); h >= 0;
@@ -59,7 +49,7 @@ LibraryRecord parseLine(const QString &line)
             }
         }
     }
-    return {line.left(split), cutPath(line.mid(split + 1))};
+    return {line.left(split), line.mid(split + 1)};
 }
 
 QVector<LibraryRecord> parseLines(const QStringList &lines)

@@ -15,20 +15,14 @@ struct LibraryRecord
 
 namespace LibraryFile {
 
-// The longest path a row keeps; longer paths are cut to this many characters.
-constexpr int MaxPathLength = 255;
-
 // "lista.upd"
 QString fileName();
 
 // The library file in the data folder.
 QString defaultPath();
 
-// Cuts a path to MaxPathLength characters without splitting a surrogate pair.
-QString cutPath(const QString &path);
-
 // Splits one line into title and path. The line splits at its first "#": the title is what
-// comes before it, the path (cut to MaxPathLength) what comes after. A line without "#" is
+// comes before it, the path (whole, however long) what comes after. A line without "#" is
 // all path. One exception keeps names with "#" whole: when the text after the first "#" does
 // not end with a separator followed by the title, but the text after a later "#" ends with a
 // separator followed by everything before that "#", the line splits there (the capture writes

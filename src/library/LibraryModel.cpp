@@ -38,7 +38,8 @@ QString LibraryModel::headerText(int column)
 
 QString LibraryModel::rowHint(const QString &path)
 {
-    return path + QLatin1Char('\r')
+    // The text breaks its two lines with a carriage return; on screen that is a line feed.
+    return path + QLatin1Char('\n')
            + QStringLiteral("Dica: Arraste a música para os canais laterais ou para mini cartucheira");
 }
 

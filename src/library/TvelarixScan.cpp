@@ -1,5 +1,7 @@
 #include "library/TvelarixScan.h"
 
+#include "library/NativeName.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QDirIterator>
@@ -15,6 +17,13 @@
 #ifdef Q_OS_UNIX
 #include <dirent.h>
 #include <sys/stat.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <sys/vfs.h>
+// Older C libraries lack the names of these statx fields.
+static constexpr unsigned kStatxMountId = 0x1000U;       // STATX_MNT_ID
+static constexpr quint64 kStatxMountRoot = 0x2000ULL;    // STATX_ATTR_MOUNT_ROOT
 #endif
 
 static inline bool isSep(QChar c)
@@ -117,7 +126,7 @@ QString TvelarixScan::resultLine(const QString &folder, const QString &name)
 #else
     // The title is shown upper-cased; the path keeps its spelling, or a case-sensitive
     // file system could not open it again.
-    return name.toUpper() + QLatin1Char('#') + folder + name;
+    return NativeName::displayed(name).toUpper() + QLatin1Char('#') + folder + name;
 #endif
 }
 
@@ -176,6 +185,88 @@ void TvelarixScan::sortLines(QStringList &lines, const QLocale &locale)
     lines = std::move(sorted);
 }
 
+TvelarixScan::FolderIdentity TvelarixScan::identify(const QString &folder)
+{
+    FolderIdentity id;
+#ifdef Q_OS_LINUX
+    struct statx sx;
+    if (::statx(AT_FDCWD, NativeName::encode(folder).constData(), AT_SYMLINK_NOFOLLOW,
+                STATX_BASIC_STATS | kStatxMountId, &sx) == 0) {
+        id.known = true;
+        id.device = (quint64(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+        id.hasMount = (sx.stx_mask & kStatxMountId) != 0;
+        id.mount = sx.stx_mnt_id;
+        id.mountRoot = (sx.stx_attributes_mask & kStatxMountRoot) && (sx.stx_attributes & kStatxMountRoot);
+        return id;
+    }
+#endif
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::lstat(NativeName::encode(folder).constData(), &st) == 0) {
+        id.known = true;
+        id.device = quint64(st.st_dev);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+    return id;
+}
+
+bool TvelarixScan::staysOnVolume(const FolderIdentity &start, const FolderIdentity &sub)
+{
+    if (!start.known)
+        return true; // nothing to compare with: the platform tells nothing
+    if (!sub.known || sub.device != start.device || sub.mountRoot)
+        return false;
+    return !(start.hasMount && sub.hasMount) || sub.mount == start.mount;
+}
+
+bool TvelarixScan::isPseudoFileSystem(const QString &folder)
+{
+#ifdef Q_OS_LINUX
+    struct statfs fs;
+    if (::statfs(NativeName::encode(folder).constData(), &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x9fa0:     // proc
+    case 0x62656572: // sysfs
+    case 0x1cd1:     // devpts
+    case 0x27e0eb:   // cgroup
+    case 0x63677270: // cgroup2
+    case 0x64626720: // debugfs
+    case 0x74726163: // tracefs
+    case 0x73636673: // securityfs
+    case 0x62656570: // configfs
+    case 0x6165676c: // pstore
+    case 0xcafe4a11: // bpf
+    case 0x19800202: // mqueue
+    case 0x42494e4d: // binfmt_misc
+    case 0x65735543: // fusectl
+    case 0xde5e81e4: // efivarfs
+    case 0x958458f6: // hugetlbfs
+    case 0x0187:     // autofs
+    case 0x6e736673: // nsfs
+        return true;
+    default:
+        break;
+    }
+    // devtmpfs reports itself as tmpfs: known by where it sits.
+    const QString f = QDir::cleanPath(folder);
+    return f == QLatin1String("/dev") || f.startsWith(QLatin1String("/dev/"));
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+static bool hasLineBreak(const char *name)
+{
+    for (const char *p = name; *p; ++p)
+        if (*p == '\r' || *p == '\n')
+            return true;
+    return false;
+}
+
 const QVector<TvelarixScan::Entry> &TvelarixScan::listing(const QString &folder)
 {
     auto it = m_listings.find(folder);
@@ -183,22 +274,28 @@ const QVector<TvelarixScan::Entry> &TvelarixScan::listing(const QString &folder)
         return *it;
     QVector<Entry> entries;
 #ifdef Q_OS_UNIX
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = NativeName::encode(folder);
     if (DIR *dir = ::opendir(encoded.constData())) {
         while (const dirent *d = ::readdir(dir)) {
             const char *nm = d->d_name;
             if (nm[0] == '.' && (nm[1] == 0 || (nm[1] == '.' && nm[2] == 0)))
                 continue;
-            bool isDir = false;
-            if (d->d_type == DT_DIR) {
-                isDir = true;
-            } else if (d->d_type == DT_UNKNOWN) {
+            if (hasLineBreak(nm)) {
+                ++m_skipped;
+                continue;
+            }
+            bool isDir = d->d_type == DT_DIR;
+            if (d->d_type == DT_UNKNOWN) {
                 struct stat st;
                 if (::lstat((encoded + nm).constData(), &st) == 0)
                     isDir = S_ISDIR(st.st_mode);
             }
-            // Links to folders are listed like any entry but not entered: no loops.
-            entries.append({QFile::decodeName(nm), isDir});
+            // Links to folders are listed like any entry but not entered: no loops. Nor is
+            // a folder on another volume, or one where another volume is mounted.
+            const QString name = NativeName::decode(QByteArray(nm));
+            if (isDir)
+                isDir = staysOnVolume(m_start, identify(folder + name));
+            entries.append({name, isDir});
         }
         ::closedir(dir);
     }
@@ -207,6 +304,10 @@ const QVector<TvelarixScan::Entry> &TvelarixScan::listing(const QString &folder)
     while (di.hasNext()) {
         di.next();
         const QFileInfo fi = di.fileInfo();
+        if (fi.fileName().contains(QLatin1Char('\r')) || fi.fileName().contains(QLatin1Char('\n'))) {
+            ++m_skipped;
+            continue;
+        }
         entries.append({fi.fileName(), fi.isDir() && !fi.isSymLink()});
     }
 #endif
@@ -246,12 +347,14 @@ void TvelarixScan::Scan()
     m_cancel.store(false, std::memory_order_relaxed);
     m_result = QStringList();
     m_listings.clear();
+    m_skipped = 0;
     m_reportFound = isSignalConnected(QMetaMethod::fromSignal(&TvelarixScan::OnFileFound));
 
     QString start = QDir::toNativeSeparators(m_filePath);
     if (!start.isEmpty() && !isSep(start.back()))
         start += QDir::separator();
-    if (!start.isEmpty()) {
+    m_start = identify(start);
+    if (!start.isEmpty() && !isPseudoFileSystem(start)) {
         const QString root = m_volumeRoot.isEmpty() ? volumeRootOf(start) : m_volumeRoot;
         const int depth = folderDepth(start, root);
         for (const QString &filter : std::as_const(m_searchFilter)) {

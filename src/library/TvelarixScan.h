@@ -46,6 +46,9 @@ public:
 
     // The sorted lines NAME#FOLDERNAME of the last scan.
     QStringList SearchResult() const { return m_result; }
+    // Names the last scan left out because they hold a line break (they would split a
+    // library line).
+    int skippedNames() const { return m_skipped; }
     bool isCancelled() const { return m_cancel.load(std::memory_order_relaxed); }
 
     // Runs the whole search; returns when it has ended by completion or by Cancel().
@@ -65,6 +68,23 @@ public:
     // One result line for an entry `name` found in `folder` (which ends with a separator).
     static QString resultLine(const QString &folder, const QString &name);
 
+    // Where a folder lives: its device, its mount and whether it is the root of a mount.
+    struct FolderIdentity
+    {
+        bool known = false;
+        quint64 device = 0;
+        bool hasMount = false;
+        quint64 mount = 0;
+        bool mountRoot = false;
+    };
+    static FolderIdentity identify(const QString &folder);
+    // A capture enters a subfolder only on the volume it started from: same device, same
+    // mount, and not the root of another mount (a bind mount of the same device).
+    static bool staysOnVolume(const FolderIdentity &start, const FolderIdentity &sub);
+    // Kernel and device file systems (/proc, /sys, /dev and their kin) hold no music and
+    // may never end; a capture never enters them.
+    static bool isPseudoFileSystem(const QString &folder);
+
 signals:
     void OnFileFound(const QString &FileName);
     void OnReady(const QStringList &SearchResult);
@@ -73,7 +93,7 @@ private:
     struct Entry
     {
         QString name;
-        bool isDir;
+        bool isDir; // a folder that the scan may enter
     };
     const QVector<Entry> &listing(const QString &folder);
     void folderStep(const QString &folder, int depth, const QString &pattern);
@@ -87,6 +107,8 @@ private:
     Progress m_progress;
     QStringList m_result;
     std::atomic<bool> m_cancel{false};
+    int m_skipped = 0;
+    FolderIdentity m_start;
     bool m_reportFound = false;
     // Each folder is read once per scan, however many patterns walk it.
     QHash<QString, QVector<Entry>> m_listings;

@@ -6,14 +6,13 @@ namespace ListFile {
 
 QString saveTarget(const QString &typedName)
 {
-    const QString name = typedName.trimmed();
-    if (name.isEmpty())
+    if (typedName.trimmed().isEmpty())
         return QString();
-    // Only a real extension counts: "festa.ipk.old" still gets one, so the dialogs' "*.ipk"
-    // filter finds every saved list.
-    if (name.endsWith(QStringLiteral(".ipk"), Qt::CaseInsensitive) && name.size() > 4)
-        return name;
-    return name + QStringLiteral(".ipk");
+    // Lists saved by earlier versions carry ".IPK" somewhere in the name; any such name is
+    // taken as typed.
+    if (typedName.contains(QStringLiteral(".IPK"), Qt::CaseInsensitive))
+        return typedName;
+    return typedName.trimmed() + QStringLiteral(".IPK");
 }
 
 QString titleFromPath(const QString &path)

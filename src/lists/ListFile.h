@@ -16,8 +16,8 @@ struct OpenedList
     QString error;
 };
 
-// The file name the save uses for a typed name: a name ending in ".ipk" (any letter case) is
-// kept, any other gets ".ipk" appended. Surrounding blanks are dropped; a blank name gives an
+// The file name the save uses for a typed name: a name that contains ".IPK" in any letter
+// case is kept as typed; any other is trimmed and gets ".IPK" appended. A blank name gives an
 // empty result (nothing to save to).
 QString saveTarget(const QString &typedName);
 

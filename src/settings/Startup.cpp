@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTime>
 
+#include <cstdio>
+
 namespace Startup {
 
 namespace {
@@ -25,6 +27,40 @@ QString &formatoAtual()
 QString tituloAplicacao()
 {
     return QStringLiteral("Quorvanti Velarix-Pro V");
+}
+
+QString versao()
+{
+    return QStringLiteral("5.1.5");
+}
+
+QString textoVersao()
+{
+    return QStringLiteral("Quorvanti Velarix-Pro ") + versao() + QLatin1Char('\n');
+}
+
+QString textoAjuda()
+{
+    return QStringLiteral("Uso: velarix [ARQUIVO]\n"
+                          "       velarix --play ARQUIVO   toca ARQUIVO no primeiro dispositivo de som e sai\n"
+                          "       velarix --version        mostra a versão e sai\n"
+                          "       velarix --help           mostra esta ajuda e sai\n"
+                          "Sem opção, abre a mesa de mixagem; ARQUIVO é tocado ao abrir.\n");
+}
+
+int respondeOpcao(const QString &argumento)
+{
+    QString texto;
+    if (argumento == QLatin1String("--version"))
+        texto = textoVersao();
+    else if (argumento == QLatin1String("--help") || argumento == QLatin1String("-h"))
+        texto = textoAjuda();
+    else
+        return -1;
+    const QByteArray bytes = texto.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+    return 0;
 }
 
 QString parametros(const QStringList &argumentos)

@@ -12,6 +12,16 @@ namespace Startup {
 // The application title set while the splash is up.
 QString tituloAplicacao();
 
+// The version the window caption shows.
+QString versao(); // "5.1.5"
+// What `velarix --version` and `velarix --help` print.
+QString textoVersao();
+QString textoAjuda();
+// Answers an option that needs neither window, display nor sound card: `--version` or
+// `--help` (`-h`) prints its text to stdout and gives the exit code 0; any other argument
+// gives -1 (the program goes on starting).
+int respondeOpcao(const QString &argumento);
+
 // The parameters joined into one text, each preceded by one blank, in order; a parameter
 // that holds blanks stays whole. `argumentos` are the parameters only (no program name).
 QString parametros(const QStringList &argumentos);

@@ -16,6 +16,11 @@ void setMessageHook(MessageHook h)
     hook() = std::move(h);
 }
 
+MessageHook messageHook()
+{
+    return hook();
+}
+
 void mensagem(const QString &texto, const QString &titulo)
 {
     if (hook()) {

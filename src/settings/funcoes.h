@@ -19,5 +19,6 @@ QString zeros_esquerda(const QString &texto, int largura);
 // elsewhere; an empty function restores the message boxes.
 using MessageHook = std::function<void(const QString &)>;
 void setMessageHook(MessageHook hook);
+MessageHook messageHook();
 
 } // namespace funcoes

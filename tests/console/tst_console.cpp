@@ -204,12 +204,10 @@ private slots:
         startDeck(2);
         m->BitBtn5Click();
         m->bitbtn8Click();
-        m->trackbar1->setValue(900);
-        m->trackbar1Track();
+        m->trackbar1Track(900);
         QVERIFY(m->canal_a->Paused); // deck A stays paused at the new place
         QCOMPARE(m->canal_a->GetPosition(), 900u);
-        m->trackbar5->setValue(700);
-        m->trackbar5Track();
+        m->trackbar5Track(700);
         QVERIFY(!m->canal_b->Paused); // deck B resumes
         QVERIFY(m->canal_b->GetPosition() >= 700u);
         QVERIFY(!m->bitbtn6->isEnabled() && m->bitbtn9->isEnabled() && m->bitbtn8->isEnabled());

@@ -165,7 +165,7 @@ private slots:
                                      "Auto Programação - Aleatória"}));
         m->StringGrid1->setCurrentIndex(m->biblioteca->index(1, 1));
         QCOMPARE(m->StringGrid1->toolTip(),
-                 QString("C:\\B.MP3\rDica: Arraste a música para os canais laterais ou para mini cartucheira"));
+                 QString("C:\\B.MP3\nDica: Arraste a música para os canais laterais ou para mini cartucheira"));
         openGridMenu();
         QVERIFY(m->Excluir1->isEnabled());
         m->PopupMenu7->actions().at(3)->trigger();

@@ -302,14 +302,14 @@ private slots:
         }
         fillDeck(*m, 1, {tracks[0], tracks[1]});
         m->bitbtn10Click();
-        QCOMPARE(asked.value(0), QString("1|1|Lista Quorvanti Velarix (*.ipk)|%1|").arg(DataFolder::path()));
-        QFile saved(dir + "/festa.ipk");
+        QCOMPARE(asked.value(0), QString("1|1|Lista Quorvanti Velarix (*.ipk *.IPK)|%1|").arg(DataFolder::path()));
+        QFile saved(dir + "/festa.IPK");
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), (tracks[0] + "\r\n" + tracks[1] + "\r\n").toUtf8());
         saved.close();
 
         // The same name with its extension: asked once; Cancel keeps the file.
-        answer = dir + "/festa.ipk";
+        answer = dir + "/festa.IPK";
         fillDeck(*m, 1, {tracks[2]});
         {
             BoxAnswerer cancel(QMessageBox::Cancel);
@@ -317,7 +317,7 @@ private slots:
             QCOMPARE(cancel.texts, QStringList{"Arquivo de Seleção já Existe - Substitui-lo ??"});
         }
         QStringList lines;
-        TextFile::readLines(dir + "/festa.ipk", &lines);
+        TextFile::readLines(dir + "/festa.IPK", &lines);
         QCOMPARE(lines, (QStringList{tracks[0], tracks[1]}));
         // The dialog offers the name it was closed with last time.
         QCOMPARE(asked.value(1).section('|', 4), QString("festa"));
@@ -326,16 +326,21 @@ private slots:
             m->bitbtn10Click();
             QCOMPARE(ok.texts.size(), 1);
         }
-        TextFile::readLines(dir + "/festa.ipk", &lines);
+        TextFile::readLines(dir + "/festa.IPK", &lines);
         QCOMPARE(lines, (QStringList{tracks[0], tracks[1], tracks[2]}));
-        QVERIFY(!QFile::exists(dir + "/festa.ipk.ipk"));
+        QVERIFY(!QFile::exists(dir + "/festa.IPK.IPK"));
+        // A lower-case extension typed by the operator is kept as typed.
+        answer = dir + "/noite.ipk";
+        m->bitbtn10Click();
+        QVERIFY(QFile::exists(dir + "/noite.ipk"));
+        QVERIFY(!QFile::exists(dir + "/noite.ipk.IPK"));
 
         // Deck B's own filter; an opened list's name is what its save offers.
         fillDeck(*m, 2, {tracks[3]});
         m->lista_aberta_b = dir + "/outra.ipk";
         answer.clear(); // cancelled dialog: nothing written
         m->BitBtn16Click();
-        QCOMPARE(asked.last(), QString("2|1|Lista Quorvanti (*.ipk)|%1|%2/outra.ipk").arg(DataFolder::path(), dir));
+        QCOMPARE(asked.last(), QString("2|1|Lista Quorvanti (*.ipk *.IPK)|%1|%2/outra.ipk").arg(DataFolder::path(), dir));
         QVERIFY(!QFile::exists(dir + "/outra.ipk"));
     }
 

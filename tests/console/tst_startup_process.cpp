@@ -71,6 +71,32 @@ private slots:
         QVERIFY(p.readAllStandardOutput().contains("shown"));
         QVERIFY(!p.readAllStandardError().contains("Resolução"));
     }
+
+    void versionAndHelpNeedNoDisplayNorSoundCard()
+    {
+        // A platform that cannot open and a sound driver that does not exist: anything that
+        // touched either would fail or hang instead of printing.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("VELARIX_AUDIO", "sdl");
+        env.insert("SDL_AUDIODRIVER", "no-such-driver");
+        for (const QString &option : {QString("--version"), QString("--help")}) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(VELARIX_EXE, {option});
+            QVERIFY(p.waitForFinished(10000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 0);
+            const QString out = QString::fromUtf8(p.readAllStandardOutput());
+            if (option == "--version")
+                QCOMPARE(out, QString("Quorvanti Velarix-Pro 5.1.5\n"));
+            else
+                QVERIFY2(out.contains("velarix --version") && out.contains("velarix --help"), qPrintable(out));
+            QCOMPARE(p.readAllStandardError(), QByteArray());
+        }
+    }
 };
 
 VELARIX_TEST_MAIN(TestStartupProcess)

@@ -226,7 +226,7 @@ private slots:
         QCOMPARE(r.path, path);
     }
 
-    void cutsLongPathsTo255()
+    void keepsLongPathsWhole()
     {
         QString path = "D:\\";
         while (path.size() < 300)
@@ -234,17 +234,8 @@ private slots:
         path = path.left(300);
         const LibraryRecord r = LibraryFile::parseLine("LONG.MP3#" + path);
         QCOMPARE(r.title, QString("LONG.MP3"));
-        QCOMPARE(r.path.size(), 255);
-        QCOMPARE(r.path, path.left(255));
-        // Exactly 255 stays whole; a line with no "#" is cut the same way.
-        QCOMPARE(LibraryFile::parseLine("T#" + path.left(255)).path, path.left(255));
-        QCOMPARE(LibraryFile::parseLine(path).path, path.left(255));
-
-        // A character outside the BMP straddling the cut is dropped whole, not halved.
-        const QString note = QString::fromUtf8("\xF0\x9F\x8E\xB5");
-        const QString p2 = QString(254, 'a') + note + "tail";
-        const QString cut = LibraryFile::parseLine("T#" + p2).path;
-        QCOMPARE(cut, QString(254, 'a'));
+        QCOMPARE(r.path, path);
+        QCOMPARE(LibraryFile::parseLine(path).path, path);
     }
 
     // ---- the grid model ---------------------------------------------------------------
@@ -266,7 +257,7 @@ private slots:
             QCOMPARE(model.index(r, 2).data().toString(), "C:\\" + titles.at(r));
         }
         QCOMPARE(model.index(1, 1).data(Qt::ToolTipRole).toString(),
-                 QString::fromUtf8("C:\\B.MP3\rDica: Arraste a música para os canais laterais ou para mini cartucheira"));
+                 QString::fromUtf8("C:\\B.MP3\nDica: Arraste a música para os canais laterais ou para mini cartucheira"));
         QCOMPARE(model.source(), LibraryModel::Source::LibraryFile);
     }
 
@@ -312,7 +303,7 @@ private slots:
 
     void excluirKeepsLongPathsWhole()
     {
-        // The grid shows a cut path; the file keeps the whole one of every other line.
+        // The file keeps the whole long path of every other line.
         const QString longPath = "/" + QString(300, 'p') + "/L.MP3";
         const QString path = file("long.upd");
         TextFile::writeLines(path, {"A.MP3#/A.MP3", "L.MP3#" + longPath, "Z.MP3#/Z.MP3"});

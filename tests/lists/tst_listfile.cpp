@@ -27,16 +27,16 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("target");
-        QTest::newRow("festa") << "festa" << "festa.ipk";
+        QTest::newRow("festa") << "festa" << "festa.IPK";
         QTest::newRow("festa.ipk") << "festa.ipk" << "festa.ipk";
         QTest::newRow("upper case kept") << "FESTA.IPK" << "FESTA.IPK";
         QTest::newRow("mixed case kept") << "Festa.Ipk" << "Festa.Ipk";
-        QTest::newRow("blanks dropped") << "  festa  " << "festa.ipk";
-        QTest::newRow("full path") << "/home/dj/listas/sabado" << "/home/dj/listas/sabado.ipk";
-        QTest::newRow("ipk inside only") << "festa.ipk.old" << "festa.ipk.old.ipk";
-        QTest::newRow("other extension") << "festa.txt" << "festa.txt.ipk";
+        QTest::newRow("blanks dropped") << "  festa  " << "festa.IPK";
+        QTest::newRow("full path") << "/home/dj/listas/sabado" << "/home/dj/listas/sabado.IPK";
+        QTest::newRow("ipk inside kept") << "festa.ipk.old" << "festa.ipk.old";
+        QTest::newRow("other extension") << "festa.txt" << "festa.txt.IPK";
         QTest::newRow("blank") << "   " << "";
-        QTest::newRow("bare extension") << ".ipk" << ".ipk.ipk";
+        QTest::newRow("bare extension") << ".ipk" << ".ipk";
     }
     void saveNameRule()
     {
@@ -48,7 +48,7 @@ private slots:
     void saveThenOpen()
     {
         const QString target = ListFile::saveTarget(file("festa"));
-        QCOMPARE(target, file("festa.ipk"));
+        QCOMPARE(target, file("festa.IPK"));
         const QStringList paths{"D:\\A\\ONE.MP3", "D:\\B\\TWO.WAV"};
         QVERIFY(ListFile::save(target, paths));
         QCOMPARE(readBytes(target), QByteArray("D:\\A\\ONE.MP3\r\nD:\\B\\TWO.WAV\r\n"));

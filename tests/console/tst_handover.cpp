@@ -1,0 +1,304 @@
+// Hand-overs that must never leave the air silent, heard on a recording sound card: broken
+// entries in the incoming list, the mix by level without a partner, the crossfader left at
+// one end, the Mix buttons right after an automatic hand-over, and seeking by dragging.
+#include "ConsoleHarness.h"
+#include "TestSupport.h"
+#include "settings/uform_config.h"
+#include "widgets/ColorButton.h"
+#include "widgets/LedButton.h"
+
+#include <QStyleOptionSlider>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+using namespace testsupport;
+
+namespace {
+
+QString recordDir()
+{
+    return fixtureDir() + "/ar";
+}
+
+// What the transmission card played during the last `seconds`: level (RMS of the left
+// channel, 0..1) and the tone's frequency from its zero crossings.
+struct Heard
+{
+    double level = 0;
+    double hz = 0;
+};
+
+Heard lastSecondsOnAir(double seconds)
+{
+    QFile f(recordDir() + "/card1.wav");
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = f.readAll();
+    if (all.size() < 44 || !all.startsWith("RIFF"))
+        return {};
+    quint32 rate = 0;
+    std::memcpy(&rate, all.constData() + 24, 4);
+    const qsizetype frames = (all.size() - 44) / 4;
+    const qsizetype want = qMin<qsizetype>(frames, qsizetype(seconds * rate));
+    const auto *s = reinterpret_cast<const qint16 *>(all.constData() + 44);
+    double sum = 0;
+    int crossings = 0;
+    for (qsizetype i = frames - want; i < frames; ++i) {
+        const double v = s[2 * i] / 32768.0;
+        sum += v * v;
+        if (i > frames - want && (s[2 * i] >= 0) != (s[2 * (i - 1)] >= 0))
+            ++crossings;
+    }
+    if (want == 0)
+        return {};
+    return {std::sqrt(sum / double(want)), crossings / 2.0 / (double(want) / rate)};
+}
+
+// The slider's own geometry, from its own style.
+class SliderProbe : public QSlider
+{
+public:
+    static QPoint pointFor(QSlider *s, int value)
+    {
+        QStyleOptionSlider opt;
+        static_cast<SliderProbe *>(s)->initStyleOption(&opt);
+        const QRect groove = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, s);
+        const QRect handle = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
+        const int span = groove.width() - handle.width();
+        const int x = groove.x() + handle.width() / 2
+                      + QStyle::sliderPositionFromValue(s->minimum(), s->maximum(), value, span, opt.upsideDown);
+        return {x, handle.center().y()};
+    }
+};
+
+} // namespace
+
+class TestHandOver : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<Tform_mixer> m;
+    std::unique_ptr<Tform_config> config;
+    QString a440, b1000, notAudio, eightBit;
+
+    void start(int deck)
+    {
+        QListWidget *list = deck == 1 ? m->ListBox1 : m->ListBox2;
+        list->setCurrentRow(0);
+        deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
+        deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
+        QVERIFY((deck == 1 ? m->canal_a : m->canal_b)->Playing);
+    }
+
+    // A copy of a good track that the test then takes away.
+    QString vanishing(const QString &name)
+    {
+        const QString p = fixtureDir() + "/" + name;
+        QFile::remove(p);
+        if (!QFile::copy(b1000, p))
+            return QString();
+        return p;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        a440 = tone("a440.mp3", 440, 6);
+        b1000 = tone("b1000.ogg", 1000, 8);
+        notAudio = writeFile("texto.mp3", QByteArray("this is not audio at all\n").repeated(200));
+        eightBit = ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:duration=2", "-c:a", "pcm_u8"}, "oito_bits.wav");
+        QVERIFY(!a440.isEmpty() && !b1000.isEmpty() && !eightBit.isEmpty());
+    }
+
+    void init()
+    {
+        m = std::make_unique<Tform_mixer>();
+        config = std::make_unique<Tform_config>(m.get());
+        m->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m.get()));
+        m->tempo_fade = 600;
+    }
+
+    void cleanup()
+    {
+        m->canal_a->OnStop = nullptr;
+        m->canal_b->OnStop = nullptr;
+        config.reset();
+        m.reset();
+    }
+
+    void handOverSkipsEntriesThatCannotPlay()
+    {
+        const QString gone = vanishing("sumiu.ogg");
+        fillDeck(*m, 1, {a440});
+        fillDeck(*m, 2, {gone, notAudio, eightBit, b1000});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click(); // loaded while it was there
+        QVERIFY(m->canal_b->Loaded);
+        QVERIFY(QFile::remove(gone));
+        BoxAnswerer boxes;
+        start(1);
+        QVERIFY(m->canal_a->SetPosition(2600));
+        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
+        QCOMPARE(m->ListBox2->currentRow(), 3);
+        QVERIFY(m->Timer2->isActive() && m->bitbtn9->isEnabled() && !m->bitbtn6->isEnabled());
+        QVERIFY2(m->Label7->text().contains("sumiu.ogg") && m->Label7->text().contains("texto.mp3")
+                     && m->Label7->text().contains("oito_bits.wav"),
+                 qPrintable(m->Label7->text()));
+        QVERIFY(m->saindo_a);
+        // Once deck A has faded, the air carries deck B's 1 kHz at full level.
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QTest::qWait(600);
+        const Heard h = lastSecondsOnAir(0.5);
+        QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40,
+                 qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+        QCOMPARE(boxes.texts, QStringList());
+    }
+
+    void nothingPlayableKeepsTheOutgoingDeckOnAir()
+    {
+        fillDeck(*m, 1, {a440});
+        fillDeck(*m, 2, {fixtureDir() + "/nunca_existiu.mp3", notAudio});
+        m->ListBox2->setCurrentRow(0);
+        BoxAnswerer boxes;
+        start(1);
+        QVERIFY(m->canal_a->SetPosition(2600));
+        QTest::qWait(1200);
+        QVERIFY(m->canal_a->Playing);
+        QVERIFY(!m->saindo_a);
+        QVERIFY(!m->canal_a->FadeTimer->Enabled());
+        // Deck B does not pretend to play.
+        QVERIFY(!m->canal_b->Playing);
+        QVERIFY(!m->Timer2->isActive());
+        QVERIFY(!m->bitbtn9->isEnabled());
+        QVERIFY2(m->Label7->text().contains("nunca_existiu.mp3"), qPrintable(m->Label7->text()));
+        Heard h = lastSecondsOnAir(0.5);
+        QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 440) < 30,
+                 qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+        // Mix B by hand does not fade deck A into silence either.
+        QVERIFY(m->speedbutton2->isEnabled());
+        QTest::mouseClick(m->speedbutton2, Qt::LeftButton);
+        QVERIFY(m->canal_a->Playing && !m->canal_a->FadeTimer->Enabled() && !m->saindo_a);
+        QVERIFY(!m->Timer2->isActive());
+        QTest::qWait(400);
+        h = lastSecondsOnAir(0.3);
+        QVERIFY2(h.level > 0.25, qPrintable(QString::number(h.level)));
+        QCOMPARE(boxes.texts, QStringList());
+    }
+
+    void levelMixNeedsAPartnerList()
+    {
+        const QString quietEnd = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0)|if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0):s=44100:d=10",
+                                         "-c:a", "libmp3lame", "-b:a", "128k"}, "final_calmo.mp3");
+        fillDeck(*m, 1, {quietEnd});
+        start(1);
+        QVERIFY(m->canal_a->SetPosition(4000));
+        // The music stops at 5 s: without a list on deck B nothing hands over.
+        QTRY_VERIFY_WITH_TIMEOUT(m->canal_a->GetPosition() > 6200, 5000);
+        QVERIFY(m->canal_a->Playing);
+        QVERIFY(!m->saindo_a);
+        QVERIFY(!m->canal_a->FadeTimer->Enabled());
+        QCOMPARE(m->canal_a->Volume(), m->Trackbar6->value());
+    }
+
+    void automaticHandOverCentresTheCrossfader()
+    {
+        fillDeck(*m, 1, {a440});
+        fillDeck(*m, 2, {b1000});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click();
+        m->Trackbar18->setValue(0); // all the way to deck A
+        start(1);
+        QCOMPARE(m->canal_a->Volume(), 100);
+        QVERIFY(m->canal_a->SetPosition(2600));
+        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
+        QCOMPARE(m->Trackbar18->value(), 100);
+        QCOMPARE(m->canal_b->Volume(), m->Trackbar6->value());
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QTest::qWait(500);
+        const Heard h = lastSecondsOnAir(0.4);
+        QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40,
+                 qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+    }
+
+    void mixButtonsFollowTheDecksAtOnce()
+    {
+        fillDeck(*m, 1, {a440});
+        fillDeck(*m, 2, {b1000});
+        m->ListBox2->setCurrentRow(0);
+        m->ListBox2Click();
+        m->Timer3->stop(); // no housekeeping tick to help
+        start(1);
+        QVERIFY(!m->speedbutton1->isEnabled());
+        QVERIFY(m->speedbutton2->isEnabled());
+        QVERIFY(m->canal_a->SetPosition(2600));
+        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
+        QVERIFY(!m->speedbutton2->isEnabled());
+        // F12 right after the hand-over leaves deck B where it is.
+        QTest::qWait(300);
+        const uint32_t before = m->canal_b->GetPosition();
+        QVERIFY(before >= 200);
+        QTest::keyClick(m.get(), Qt::Key_F12);
+        QVERIFY2(m->canal_b->GetPosition() >= before, qPrintable(QString::number(m->canal_b->GetPosition())));
+        // When deck A has faded out, Mix A is ready at once.
+        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QVERIFY(m->speedbutton1->isEnabled());
+    }
+
+    void draggingThePositionSliderLandsOnTheLastMove()
+    {
+        fillDeck(*m, 1, {b1000});
+        start(1);
+        QSlider *s = m->trackbar1;
+        QCOMPARE(s->maximum(), 8000);
+        const QPoint grip = SliderProbe::pointFor(s, s->value());
+        QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, grip);
+        QVERIFY(s->isSliderDown());
+        int carried = -1;
+        for (int target : {2000, 6500, 4000}) {
+            QTest::mouseMove(s, SliderProbe::pointFor(s, target));
+            carried = s->sliderPosition();
+            QVERIFY2(std::abs(carried - target) < 300, qPrintable(QString::number(carried)));
+        }
+        QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, SliderProbe::pointFor(s, 4000));
+        const int at = int(m->canal_a->GetPosition());
+        QVERIFY2(at >= carried && at < carried + 400, qPrintable(QString("%1 vs %2").arg(at).arg(carried)));
+    }
+
+    void aStoppedDeckShowsAnEmptyBox()
+    {
+        fillDeck(*m, 1, {a440, a440});
+        start(1);
+        QTest::qWait(500);
+        const QImage playing = m->pp->grab().toImage();
+        m->canal_a->setVolume(10); // a quiet deck stops at once
+        QTest::mouseClick(m->bitbtn4, Qt::LeftButton);
+        QVERIFY(!m->canal_a->Playing);
+        QTest::qWait(100);
+        const QImage stopped = m->pp->grab().toImage();
+        auto white = [](const QImage &img) {
+            int n = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QColor c = img.pixelColor(x, y);
+                    n += c.red() > 200 && c.green() > 200 && c.blue() > 200;
+                }
+            return n;
+        };
+        QVERIFY(white(playing) > 30);
+        QCOMPARE(white(stopped), 0);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    testsupport::prepareEnvironment();
+    // The transmission card is recorded, so the tests hear what went on air.
+    qputenv("VELARIX_AUDIO", QFile::encodeName("record:" + recordDir() + ":2"));
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestHandOver tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+#include "tst_handover.moc"
