@@ -137,6 +137,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     wireEffects();
     wireClocks();
     wireListsAndLibrary();
+    wireDesktop();
 
     // Loop switches start off; the grids take their width.
     loop_esquerda->setChecked(false);
