@@ -1,14 +1,14 @@
 #pragma once
 // The rows of the library grid `StringGrid1`: counter, title and path of every track.
 // Model row r is the grid's data row r + 1 and, while the model shows the library file,
-// line r of that file.
+// line r of that file. A library may hold a million tracks: rows are kept as one UTF-8
+// block with offsets, and a cell becomes a QString only when it is asked for.
 #include <QAbstractTableModel>
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVector>
-
-#include <QByteArray>
-#include <QByteArrayView>
 
 #include <vector>
 
