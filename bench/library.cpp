@@ -1,4 +1,5 @@
-// Library benchmark: capture against find(1), library load against cat(1), one type-ahead key.
+// Library benchmark: capture against find(1), library load against cat(1), one type-ahead key,
+// and the load, memory and Excluir of a million-track library.
 #include "library/LibraryModel.h"
 #include "library/TvelarixScan.h"
 #include "settings/TextFile.h"
@@ -8,10 +9,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -135,6 +138,106 @@ static double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+// Resident and peak resident memory of this process, in kB, from /proc/self/status.
+static long procStatusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray want = QByteArray(key) + ':';
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(want))
+            return line.mid(want.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Starts a new peak: the kernel resets VmHWM to the current resident size.
+static void resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+// A library of a million tracks: load time, resident memory the rows cost, and one
+// Excluir's time and peak memory.
+static void millionRows(const QString &folder)
+{
+    const int rows = 1000000;
+    const QString libFile = folder + QStringLiteral("/milhao.upd");
+    {
+        QFile f(libFile);
+        if (!f.open(QIODevice::WriteOnly))
+            return;
+        QByteArray chunk;
+        for (int i = 0; i < rows; ++i) {
+            const QByteArray name = QStringLiteral("CANÇÃO %1 FAIXA.MP3").arg(i, 7, 10, QLatin1Char('0')).toUtf8();
+            chunk += name + "#/srv/música/coleção/pasta " + QByteArray::number(i % 997) + '/' + name + "\r\n";
+            if (chunk.size() > (1 << 20)) {
+                f.write(chunk);
+                chunk.clear();
+            }
+        }
+        f.write(chunk);
+        std::printf("million library file MB: %.1f\n", f.size() / 1e6);
+    }
+    runCat(libFile);
+    const double catS = runCat(libFile);
+    // Replacing the whole file once, as any rewrite of it must.
+    double rewriteS = 0;
+    {
+        QFile in(libFile);
+        in.open(QIODevice::ReadOnly);
+        const QByteArray bytes = in.readAll();
+        QElapsedTimer w;
+        w.start();
+        QSaveFile out(libFile);
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+        out.commit();
+        rewriteS = w.nsecsElapsed() / 1e9;
+    }
+
+    auto model = std::make_unique<LibraryModel>();
+    const long rssBefore = procStatusKb("VmRSS");
+    resetPeak();
+    QElapsedTimer t;
+    t.start();
+    model->load(libFile);
+    const double loadS = t.nsecsElapsed() / 1e9;
+    const long rssAfter = procStatusKb("VmRSS");
+    const long loadPeak = procStatusKb("VmHWM");
+    std::printf("million rows loaded: %d\n", model->trackCount());
+    std::printf("million cat lista.upd ms: %.1f\n", catS * 1000);
+    std::printf("million load ms: %.1f\n", loadS * 1000);
+    std::printf("million load resident MB added: %.1f\n", (rssAfter - rssBefore) / 1024.0);
+    std::printf("million load peak MB above before: %.1f\n", (loadPeak - rssBefore) / 1024.0);
+    std::printf("million load/cat ratio: %.2f\n", loadS / catS);
+
+    {
+        QElapsedTimer k;
+        k.start();
+        const auto step = LibraryModel::typeAhead(*model, 0, QStringLiteral("CANÇÃO 0"), Qt::Key_X, QStringLiteral("x"));
+        std::printf("million type-ahead key ms (no match, row %d): %.2f\n", step.row, k.nsecsElapsed() / 1e6);
+    }
+
+    resetPeak();
+    const long rssBeforeDelete = procStatusKb("VmRSS");
+    t.restart();
+    const auto r = model->deleteTrack(rows / 2);
+    const double deleteS = t.nsecsElapsed() / 1e9;
+    const long deletePeak = procStatusKb("VmHWM");
+    std::printf("million excluir result ok: %d\n", r == LibraryModel::DeleteResult::Deleted ? 1 : 0);
+    std::printf("million excluir ms: %.1f\n", deleteS * 1000);
+    std::printf("million rewrite whole file ms: %.1f\n", rewriteS * 1000);
+    std::printf("million excluir/rewrite ratio: %.2f\n", deleteS / rewriteS);
+    std::printf("million excluir peak MB: %.1f\n", deletePeak / 1024.0);
+    std::printf("million excluir peak MB above resident: %.1f\n", (deletePeak - rssBeforeDelete) / 1024.0);
+    std::printf("million rows after excluir: %d\n", model->trackCount());
+    model.reset();
+    QFile::remove(libFile);
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -223,6 +326,8 @@ int main(int argc, char **argv)
         const auto step = LibraryModel::typeAhead(model, 0, QStringLiteral("CANÇÃO 09999"), Qt::Key_9, QStringLiteral("9"));
         std::printf("type-ahead key ms (match at row %d): %.2f\n", step.row, t.nsecsElapsed() / 1e6);
     }
+
+    millionRows(tmp.path());
 
     std::printf("capture/find ratio: %.2f\n", scanS / findS);
     return 0;

@@ -35,8 +35,10 @@ int nivel_captura()
     return qBound(0, p, 3);
 }
 
+} // namespace
+
 // The search patterns the settings window enables; "mp3" alone without one.
-QStringList padroes_captura()
+QStringList Tform_mixer::padroes_captura()
 {
     if (!form_config)
         return {QStringLiteral("*.mp3")};
@@ -51,6 +53,8 @@ QStringList padroes_captura()
         p << QStringLiteral("*.ogg");
     return p;
 }
+
+namespace {
 
 QString com_separador(const QString &pasta)
 {

@@ -1,7 +1,9 @@
-// Saving a deck's programme list to an ".ipk" file and opening one into either deck.
+// Saving a deck's programme list to an ".ipk" file (or an M3U or PLS playlist) and opening
+// one into either deck.
 #include "UMIXER.h"
 
 #include "lists/ListFile.h"
+#include "lists/PlaylistFormats.h"
 #include "settings/DataFolder.h"
 #include "settings/funcoes.h"
 #include "widgets/LedNumber.h"
@@ -16,7 +18,9 @@ namespace {
 // case-sensitively here, and earlier versions saved upper case: both spellings are listed.
 QString filtro(int deck)
 {
-    return deck == 1 ? QStringLiteral("Lista Quorvanti Velarix (*.ipk *.IPK)") : QStringLiteral("Lista Quorvanti (*.ipk *.IPK)");
+    // Other programs' playlists come after the console's own type, which stays the default.
+    const QString outras = QStringLiteral(";;Lista M3U (*.m3u *.m3u8);;Lista PLS (*.pls)");
+    return (deck == 1 ? QStringLiteral("Lista Quorvanti Velarix (*.ipk *.IPK)") : QStringLiteral("Lista Quorvanti (*.ipk *.IPK)")) + outras;
 }
 
 QString dialogo_real(QWidget *pai, int deck, bool salvar, const QString &filtro, const QString &pasta,
@@ -26,6 +30,11 @@ QString dialogo_real(QWidget *pai, int deck, bool salvar, const QString &filtro,
     dlg.setObjectName(salvar ? (deck == 1 ? QStringLiteral("SaveDialog1") : QStringLiteral("SaveDialog2"))
                              : (deck == 1 ? QStringLiteral("OpenDialog1") : QStringLiteral("OpenDialog2")));
     dlg.setNameFilter(filtro);
+    // A bare name saved under the M3U or PLS type gets that type's extension.
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg](const QString &f) {
+        dlg.setDefaultSuffix(f.contains(QLatin1String("*.m3u")) ? QStringLiteral("m3u")
+                             : f.contains(QLatin1String("*.pls")) ? QStringLiteral("pls") : QString());
+    });
     dlg.setDirectory(pasta);
     dlg.setAcceptMode(salvar ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // An existing name is asked about by the save rule itself, once.
@@ -74,7 +83,7 @@ void Tform_mixer::abre_lista_arquivo(int deck, const QString &nome)
     lista->clear();
     caminhos.clear();
 
-    ListFile::OpenedList aberta = ListFile::open(nome);
+    PlaylistFormats::Opened aberta = PlaylistFormats::open(nome);
     if (aberta.status == ListFile::OpenStatus::Missing) {
         contador->setValue(0);
         funcoes::bip_mensagem(QStringLiteral("Arquivo não Localizado - Verifique !!"));
@@ -95,6 +104,9 @@ void Tform_mixer::abre_lista_arquivo(int deck, const QString &nome)
         lista->setCurrentRow(0);
         deck == 1 ? ListBox1Click() : ListBox2Click();
     }
+    // One count for all entries of another program's playlist that are not on this machine.
+    if (aberta.missing > 0)
+        funcoes::bip_mensagem(QStringLiteral("Arquivos não localizados nesta lista: %1").arg(aberta.missing));
 }
 
 // ---------------- save ----------------
@@ -122,12 +134,15 @@ void Tform_mixer::SaveDialog2CanClose(const QString &nome) { salva_lista_arquivo
 
 void Tform_mixer::salva_lista_arquivo(int deck, const QString &nome)
 {
-    const QString alvo = ListFile::saveTarget(nome);
+    const QString alvo = PlaylistFormats::saveTarget(nome);
     if (alvo.isEmpty())
         return;
     if (QFileInfo::exists(alvo)
         && !funcoes::confirma(QStringLiteral("Arquivo de Seleção já Existe - Substitui-lo ??")))
         return;
-    if (!ListFile::save(alvo, deck == 1 ? arquivos_a : arquivos_b))
+    QStringList titulos;
+    for (int i = 0; i < (deck == 1 ? ListBox1 : ListBox2)->count(); ++i)
+        titulos << (deck == 1 ? ListBox1 : ListBox2)->item(i)->text();
+    if (!PlaylistFormats::save(alvo, titulos, deck == 1 ? arquivos_a : arquivos_b))
         funcoes::mensagem(QStringLiteral("Ocorreu um erro durante a gravação do arquivo"));
 }

@@ -137,6 +137,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     wireClocks();
     wireListsAndLibrary();
     wireSettingsAndAbout();
+    wireDesktop();
 
     // Loop switches start off; the grids take their width.
     loop_esquerda->setChecked(false);

@@ -226,6 +226,20 @@ public:
     void ListBox2DragDrop(const QString &origem, const QPoint &ponto);
     QAction *Exclur1 = nullptr, *Exclur2 = nullptr;
     QString lista_aberta_a, lista_aberta_b;
+    // Files and folders dropped from the desktop (text/uri-list) on a deck list or the library
+    // grid; the program's icon. Handlers in DesktopIntegration.cpp.
+    void wireDesktop();
+    // The audio files that dropped files and folders stand for, as library lines TITLE#PATH:
+    // files of the capture's types as dropped, folders walked as a folder capture walks them.
+    QStringList linhas_soltas(const QList<class QUrl> &urls);
+    // Inserts the dropped tracks into a deck's list before row `linha` (at the end when it is
+    // the count).
+    void solta_arquivos_na_lista(int deck, const QList<class QUrl> &urls, int linha);
+    // Adds the dropped tracks to the library file and the grid.
+    void solta_arquivos_na_biblioteca(const QList<class QUrl> &urls);
+    // The types the settings window enables for a capture, as search patterns.
+    static QStringList padroes_captura();
+    bool soltando_arquivos = false; // a drop's folders are being walked
 
     // List files.
     void bitbtn1Click();

@@ -1,13 +1,15 @@
 #pragma once
 // The rows of the library grid `StringGrid1`: counter, title and path of every track.
 // Model row r is the grid's data row r + 1 and, while the model shows the library file,
-// line r of that file.
+// line r of that file. A library may hold a million tracks: rows are kept as one UTF-8
+// block with offsets, and a cell becomes a QString only when it is asked for.
 #include <QAbstractTableModel>
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-#include <array>
 #include <vector>
 
 #include "library/LibraryFile.h"
@@ -58,8 +60,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     // Number of tracks (an empty model still shows one empty row).
-    int trackCount() const { return int(m_records.size()); }
-    const QVector<LibraryRecord> &records() const { return m_records; }
+    int trackCount() const { return int(m_rows.size()); }
+    // Every row as a record: a copy, meant for small models.
+    QVector<LibraryRecord> records() const;
     LibraryRecord record(int row) const;
     QString title(int row) const;
     QString path(int row) const;
@@ -88,6 +91,13 @@ public:
     // the file. Only when the rows are the file's lines and the file's line still is that track.
     DeleteResult deleteTrack(int row);
 
+    enum class AddResult { Added, NothingNew, Unreadable, WriteFailed };
+    // Adds library lines (TITLE#PATH) to the library file at `filePath`, each at its place in
+    // the file's order, skipping paths the library already holds; the file is replaced
+    // atomically and the rows then show it. `added` (when given) receives how many were new.
+    AddResult addTracks(const QStringList &lines, const QString &filePath, int *added = nullptr,
+                        QString *error = nullptr);
+
     // One key of the type-ahead. `key` is a Qt::Key; `text` the character it types.
     static TypeAheadStep typeAhead(const LibraryModel &model, int currentRow,
                                    const QString &prefixo_busca, int key, const QString &text);
@@ -95,13 +105,38 @@ public:
     int findTitlePrefix(const QString &prefix) const;
 
 private:
-    void rebuildHeads();
+    // One track: its line's bytes in the arena, and where the title ends ("#" at
+    // start + titleBytes), or NoTitle for a line without "#".
+    struct Row
+    {
+        qint64 start;
+        quint32 length;
+        quint32 titleBytes;
+    };
+    static constexpr quint32 NoTitle = 0xFFFFFFFFu;
 
-    QVector<LibraryRecord> m_records;
-    // The first characters of every title, upper-cased, side by side in one block: the
-    // type-ahead walks this instead of every title's own string.
-    static constexpr int HeadLength = 8;
-    std::vector<std::array<char16_t, HeadLength>> m_heads;
+    void assign(QByteArray arena, std::vector<Row> rows, Source source);
+    static Row splitRow(const QByteArray &arena, qint64 start, quint32 length);
+    QByteArrayView lineBytes(int row) const;
+    QByteArrayView titleBytes(int row) const;
+    QByteArrayView pathBytes(int row) const;
+    // True when the file holds exactly the rows' lines, in order (read in chunks, not whole).
+    bool fileMatchesRows(const QString &filePath) const;
+    // A new line written before row `before` (or after the last row when it is the count).
+    struct Insertion
+    {
+        qint64 before;
+        QByteArray line;
+    };
+    // Writes the rows but `skipRow`, with the insertions (in row order), to the file
+    // atomically, CR LF after every line.
+    bool writeRows(const QString &filePath, int skipRow, const std::vector<Insertion> &insertions,
+                   QString *error = nullptr) const;
+
+    // All lines back to back as UTF-8; rows point into it. Bytes of deleted rows and line
+    // ends stay until the next load.
+    QByteArray m_arena;
+    std::vector<Row> m_rows;
     Source m_source = Source::Empty;
     QString m_filePath;
     QString m_titleHeader;

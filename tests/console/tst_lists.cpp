@@ -302,7 +302,7 @@ private slots:
         }
         fillDeck(*m, 1, {tracks[0], tracks[1]});
         m->bitbtn10Click();
-        QCOMPARE(asked.value(0), QString("1|1|Lista Quorvanti Velarix (*.ipk *.IPK)|%1|").arg(DataFolder::path()));
+        QCOMPARE(asked.value(0), QString("1|1|Lista Quorvanti Velarix (*.ipk *.IPK);;Lista M3U (*.m3u *.m3u8);;Lista PLS (*.pls)|%1|").arg(DataFolder::path()));
         QFile saved(dir + "/festa.IPK");
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), (tracks[0] + "\r\n" + tracks[1] + "\r\n").toUtf8());
@@ -340,7 +340,7 @@ private slots:
         m->lista_aberta_b = dir + "/outra.ipk";
         answer.clear(); // cancelled dialog: nothing written
         m->BitBtn16Click();
-        QCOMPARE(asked.last(), QString("2|1|Lista Quorvanti (*.ipk *.IPK)|%1|%2/outra.ipk").arg(DataFolder::path(), dir));
+        QCOMPARE(asked.last(), QString("2|1|Lista Quorvanti (*.ipk *.IPK);;Lista M3U (*.m3u *.m3u8);;Lista PLS (*.pls)|%1|%2/outra.ipk").arg(DataFolder::path(), dir));
         QVERIFY(!QFile::exists(dir + "/outra.ipk"));
     }
 
