@@ -137,6 +137,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     wireEffects();
     wireClocks();
     wireListsAndLibrary();
+    wireCentrePlayer();
 
     // Loop switches start off; the grids take their width.
     loop_esquerda->setChecked(false);
@@ -471,8 +472,8 @@ void Tform_mixer::FormShow()
     for (TMorvelBass *p : canal_cartucho)
         p->OpenDevice(device_transmissao, window);
 
-    // The media library, when there is one.
-    carrega_biblioteca();
+    // The media library, when there is one, or the start-up file's folder.
+    inicia_biblioteca();
     // Fit the desk to the screen and make the deck displays' drawing objects.
     screenfit::ajusta_tela(this, screen() ? screen()->size() : tela_registrada, tela_registrada, *graficos);
     // Maximised means the whole screen even where no window manager honours the request.
