@@ -61,11 +61,11 @@ void Tform_mixer::BitBtn21Click()
             caminho = biblioteca->path(StringGrid1->currentIndex().row());
             if (!QFileInfo(caminho).isFile())
                 return;
-            if (eh_clipe(caminho)) {
-                avisa_clipe(Label7, caminho);
-                return;
-            }
             placa = cue_ativo ? device_cue : device_transmissao;
+        }
+        if (eh_clipe(caminho)) {
+            avisa_clipe(Label7, caminho);
+            return;
         }
         try {
             canal_00->SetDevice(placa);

@@ -268,6 +268,20 @@ private slots:
         QVERIFY(m->Label7->text().contains("show.mpg", Qt::CaseInsensitive));
         QVERIFY(m->canal_00->FileName.isEmpty());
 
+        // Nor from the search results.
+        m->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m.get()));
+        QTest::mouseClick(m->edit1, Qt::LeftButton);
+        QTest::keyClicks(m->edit1, "show.a");
+        QTest::keyClick(m->edit1, Qt::Key_Return);
+        QVERIFY(m->StringGrid2->isVisible());
+        m->Label7->clear();
+        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        QVERIFY(m->Label7->text().contains("show.avi", Qt::CaseInsensitive));
+        QVERIFY(m->canal_00->FileName.isEmpty());
+        verifyIdle();
+        QTest::keyClick(m->StringGrid2, Qt::Key_Escape);
+
         // A track that plays goes on playing when a clip row is double-clicked.
         doubleClickRow(1);
         QVERIFY(m->canal_00->Playing);
