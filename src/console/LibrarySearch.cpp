@@ -6,10 +6,8 @@
 #include "library/Search.h"
 #include "settings/funcoes.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QFocusEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 
 namespace {
@@ -25,16 +23,13 @@ public:
         , m_mixer(m)
     {
     }
-    // Set while the console itself gives the edit the focus back: that is no entering.
-    bool devolvendo = false;
-
 protected:
     bool eventFilter(QObject *alvo, QEvent *evento) override
     {
         if (alvo == m_mixer->edit1) {
             if (evento->type() == QEvent::KeyPress)
                 return m_mixer->Edit1KeyPress(static_cast<QKeyEvent *>(evento));
-            if (evento->type() == QEvent::FocusIn && !devolvendo) {
+            if (evento->type() == QEvent::FocusIn && !m_mixer->devolvendo_foco) {
                 // Coming back from a box or another window is not entering the edit.
                 const Qt::FocusReason r = static_cast<QFocusEvent *>(evento)->reason();
                 if (r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason)
@@ -55,7 +50,6 @@ private:
 void Tform_mixer::wireSearch()
 {
     auto *filtro = new SearchFilter(this);
-    filtro->setObjectName(QStringLiteral("filtroBusca"));
     edit1->installEventFilter(filtro);
     StringGrid2->installEventFilter(filtro);
     // The edit holds what is typed in upper case.
@@ -85,10 +79,9 @@ bool Tform_mixer::Edit1KeyPress(QKeyEvent *tecla)
         biblioteca->trackCount(), [this](int r) { return biblioteca->title(r); }, texto);
     if (achadas.isEmpty()) {
         funcoes::bip_mensagem(QStringLiteral("Nenhuma Ocorrência foi Encontrada !!"));
-        auto *filtro = findChild<SearchFilter *>(QStringLiteral("filtroBusca"));
-        filtro->devolvendo = true;
+        devolvendo_foco = true;
         edit1->setFocus();
-        filtro->devolvendo = false;
+        devolvendo_foco = false;
         return true;
     }
     QVector<LibraryRecord> linhas;

@@ -127,6 +127,8 @@ public:
     // A key typed in the search edit; true when the key was taken.
     bool Edit1KeyPress(class QKeyEvent *tecla);
     void Edit1Enter();
+    // Set while the console gives the search edit the focus back: that is not entering it.
+    bool devolvendo_foco = false;
     bool StringGrid2KeyDown(class QKeyEvent *tecla);
     // The library step of the first showing: the start-up file's folder, or the library.
     void inicia_biblioteca();

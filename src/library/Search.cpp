@@ -40,12 +40,6 @@ static bool contemEm(QStringView titulo, QStringView agulha, char16_t *buffer)
     return QStringView(buffer, n).indexOf(agulha) >= 0;
 }
 
-bool contem(const QString &titulo, const QString &textoMaiusculo)
-{
-    char16_t buffer[TitleSpan];
-    return contemEm(titulo, textoMaiusculo, buffer);
-}
-
 QVector<int> procura(int linhas, const std::function<QString(int)> &titulo, const QString &texto)
 {
     QVector<int> achadas;

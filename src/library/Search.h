@@ -13,12 +13,8 @@ constexpr int TitleSpan = 50;
 // Upper-cases character by character, as the search compares titles.
 QString maiusculas(const QString &texto);
 
-// True when `textoMaiusculo` (already upper-cased) lies wholly within the first TitleSpan
-// characters of the upper-cased title.
-bool contem(const QString &titulo, const QString &textoMaiusculo);
-
-// The rows (0 = first data row) whose titles contain `texto`, in row order. Blank text
-// finds nothing.
+// The rows (0 = first data row) whose titles, upper-cased, hold the upper-cased `texto`
+// wholly within their first TitleSpan characters, in row order. Blank text finds nothing.
 QVector<int> procura(int linhas, const std::function<QString(int)> &titulo, const QString &texto);
 
 struct ArquivoAudio
