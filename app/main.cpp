@@ -3,6 +3,7 @@
 #include "audio/TMorvelBass.h"
 #include "console/UMIXER.h"
 #include "library/udir.h"
+#include "lists/AutoProgramming.h"
 #include "settings/SingleInstance.h"
 #include "settings/Startup.h"
 #include "settings/about.h"
@@ -59,6 +60,7 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     app.setApplicationName(Startup::tituloAplicacao());
+    AutoProgramming::semeiaDoRelogio();
 
     // Scripts and tests read the messages instead of answering boxes.
     if (qgetenv("VELARIX_MESSAGES") == "stderr")

@@ -1,6 +1,8 @@
 // Library benchmark: capture against find(1), library load against cat(1), one type-ahead key,
 // and the load, memory and Excluir of a million-track library.
 #include "library/LibraryModel.h"
+#include "library/Search.h"
+#include "lists/AutoProgramming.h"
 #include "library/TvelarixScan.h"
 #include "settings/TextFile.h"
 
@@ -238,6 +240,78 @@ static void millionRows(const QString &folder)
     QFile::remove(libFile);
 }
 
+static double runGrepCount(const QString &text, const QString &file, int *count)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.start(QStringLiteral("grep"), {QStringLiteral("-i"), QStringLiteral("-c"), text, file});
+    p.waitForFinished(60000);
+    const double s = t.nsecsElapsed() / 1e9;
+    *count = p.readAllStandardOutput().trimmed().toInt();
+    return s;
+}
+
+// The title search as the search edit runs it (rows found and copied for the search grid)
+// against grep counting the same file's lines; then the random deal of the whole library.
+static void benchSearchAndDeal(const QString &libFile, const LibraryModel &model)
+{
+    auto titulo = [&model](int r) { return model.title(r); };
+    auto caminho = [&model](int r) { return model.path(r); };
+    for (const QString &text : {QStringLiteral("faixa"), QStringLiteral("0042")}) {
+        std::vector<double> grepTimes, searchTimes;
+        int grepCount = 0, found = 0;
+        runGrepCount(text, libFile, &grepCount);
+        for (int i = 0; i < 7; ++i) {
+            grepTimes.push_back(runGrepCount(text, libFile, &grepCount));
+            QElapsedTimer t;
+            t.start();
+            const QVector<int> rows = Search::procura(model.trackCount(), titulo, text);
+            QVector<LibraryRecord> copied;
+            copied.reserve(rows.size());
+            for (int r : rows)
+                copied.append(model.record(r));
+            searchTimes.push_back(t.nsecsElapsed() / 1e9);
+            found = int(copied.size());
+        }
+        const double g = median(grepTimes), s = median(searchTimes);
+        const QByteArray name = text.toUtf8();
+        std::printf("search '%s' rows found: %d (grep -i -c: %d)\n", name.constData(), found, grepCount);
+        std::printf("search '%s' ms (100000 titles): %.2f\n", name.constData(), s * 1000);
+        std::printf("grep -i -c '%s' ms: %.2f\n", name.constData(), g * 1000);
+        std::printf("search/grep ratio '%s': %.2f\n", name.constData(), s / g);
+    }
+
+    std::vector<double> dealTimes;
+    int dealt = 0;
+    for (int i = 0; i < 5; ++i) {
+        AutoProgramming::semeia(0);
+        QElapsedTimer t;
+        t.start();
+        const AutoProgramming::Distribuicao d = AutoProgramming::aleatoria(model.trackCount(), titulo, caminho);
+        dealTimes.push_back(t.nsecsElapsed() / 1e9);
+        dealt = int(d.titulosA.size() + d.titulosB.size());
+    }
+    // The same order drawn from a pool that really shrinks, moving every later entry up.
+    QElapsedTimer naive;
+    naive.start();
+    AutoProgramming::semeia(0);
+    std::vector<int> pool(size_t(model.trackCount()));
+    for (size_t i = 0; i < pool.size(); ++i)
+        pool[i] = int(i);
+    long long check = 0;
+    while (!pool.empty()) {
+        const auto k = AutoProgramming::sorteia(quint32(pool.size()));
+        check += pool[k];
+        pool.erase(pool.begin() + k);
+    }
+    const double naiveS = naive.nsecsElapsed() / 1e9;
+    std::printf("random deal tracks: %d\n", dealt);
+    std::printf("random deal ms (100000 tracks): %.1f\n", median(dealTimes) * 1000);
+    std::printf("random order from a shrinking array ms: %.1f (checksum %lld)\n", naiveS * 1000, check);
+    std::printf("shrinking array/deal ratio: %.1f\n", naiveS / median(dealTimes));
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -327,6 +401,7 @@ int main(int argc, char **argv)
         std::printf("type-ahead key ms (match at row %d): %.2f\n", step.row, t.nsecsElapsed() / 1e6);
     }
 
+    benchSearchAndDeal(libFile, model);
     millionRows(tmp.path());
 
     std::printf("capture/find ratio: %.2f\n", scanS / findS);

@@ -127,8 +127,8 @@ void Tform_mixer::FormShow()
     }
     setWindowTitle(caption_banner);
 
-    // The media library, when there is one.
-    carrega_biblioteca();
+    // The media library, when there is one, or the start-up file's folder.
+    inicia_biblioteca();
     // Fit the desk to the screen and make the deck displays' drawing objects.
     screenfit::ajusta_tela(this, screen() ? screen()->size() : tela_registrada, tela_registrada, *graficos);
     // Maximised means the whole screen even where no window manager honours the request.
@@ -168,7 +168,7 @@ void Tform_mixer::FormClose(QCloseEvent *event)
     BitBtn9Click();
     const QStringList linhas = SettingsFile::monta_linhas(valoresDaJanela(*this));
     if (canal_00->Playing)
-        canal_00->Stop();
+        BitBtn23Click();
     if (canal_a->Playing)
         BitBtn4Click();
     if (canal_b->Playing)

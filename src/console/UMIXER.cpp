@@ -138,6 +138,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     wireListsAndLibrary();
     wireSettingsAndAbout();
     wireDesktop();
+    wireCentrePlayer();
 
     // Loop switches start off; the grids take their width.
     loop_esquerda->setChecked(false);
@@ -215,6 +216,8 @@ void Tform_mixer::buildDeck(int deck)
 
     auto *list = named(new QListWidget(panel), a ? "ListBox1" : "ListBox2");
     list->setGeometry(5, 188, 295, 227);
+    // One line of text per entry: the list need not measure every entry of a long programme.
+    list->setUniformItemSizes(true);
     list->setToolTip(QStringLiteral("Duplo Clique (play)\r\nMova com o Mouse para cima ou para Baixo"));
     list->installEventFilter(this);
     list->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -115,6 +115,30 @@ public:
     QRadioButton *RadioButton1, *RadioButton2;
     QMenu *PopupMenu7;
     QTimer *Timer4;
+    // ---- centre player, search, start-up file, automatic programming ----
+    // (handlers in CentrePlayer.cpp and AutoProgramming.cpp)
+    bool cue_ativo = false;
+    std::unique_ptr<class TMeter> medidor_central;
+    void BitBtn21Click();
+    void BitBtn23Click();
+    void StringGrid1DblClick();
+    void Canal_00Stop();
+    void SRColorButton1Click();
+    void Timer4Timer();
+    // A key typed in the search edit; true when the key was taken.
+    bool Edit1KeyPress(class QKeyEvent *tecla);
+    void Edit1Enter();
+    // Set while the console gives the search edit the focus back: that is not entering it.
+    bool devolvendo_foco = false;
+    bool StringGrid2KeyDown(class QKeyEvent *tecla);
+    // The library step of the first showing: the start-up file's folder, or the library.
+    void inicia_biblioteca();
+    void lista_inicial();
+    void BitBtn24Click();
+    void AutoProgramacaoAlfabetica1Click();
+    void AutoProgramacaoAleatoria1Click();
+    void wireCentrePlayer();
+    void wireSearch();
 
     // ---- middle column ----
     QFrame *Panel18, *Panel11, *Panel19, *bsSkinPanel6;

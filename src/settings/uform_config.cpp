@@ -223,8 +223,8 @@ void Tform_config::BitBtn1Click()
                 m->BitBtn4Click();
             if (m->bitbtn9->isEnabled())
                 m->BitBtn9Click();
-            if (m->bitbtn23->isEnabled() && m->canal_00->Playing)
-                m->canal_00->Stop();
+            if (m->bitbtn23->isEnabled())
+                m->BitBtn23Click();
             funcoes::mensagem(QStringLiteral("O Velarix precisa ser Fechado para ser Atualizado"));
             m->close();
         }

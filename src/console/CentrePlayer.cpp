@@ -1,0 +1,158 @@
+// The centre player: pre-listening a library track on the listening card (or playing it on
+// the music card), its Cue switch, its level gauge and the library grid's context menu.
+#include "UMIXER.h"
+
+#include "library/LibraryModel.h"
+#include "settings/funcoes.h"
+#include "visual/meter_vis.h"
+#include "widgets/ColorButton.h"
+#include "widgets/LedBarGauge.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Rows of video clips: the centre player has no picture to show them on.
+bool eh_clipe(const QString &caminho)
+{
+    const QString fim = caminho.right(3).toUpper();
+    return fim == QLatin1String("AVI") || fim == QLatin1String("MPG");
+}
+
+void avisa_clipe(QLabel *status, const QString &caminho)
+{
+    status->setText(QStringLiteral("Clipes de vídeo não tocam no Player Central: ") + TMorvelBass::titleOf(caminho));
+}
+
+} // namespace
+
+void Tform_mixer::wireCentrePlayer()
+{
+    medidor_central = std::make_unique<TMeter>();
+    canal_00->OnStop = [this](TMorvelBass *) { Canal_00Stop(); };
+    SRColorButton1->setToolTip(QStringLiteral("Escuta - 2º placa de som\r\nDica: O sistema de escuta está ativo somente no "
+                                              "Player Central (Canal do meio)."));
+    connect(bitbtn21, &QAbstractButton::clicked, this, [this] { BitBtn21Click(); });
+    connect(bitbtn23, &QAbstractButton::clicked, this, [this] { BitBtn23Click(); });
+    connect(Play3, &QAction::triggered, this, [this] { BitBtn21Click(); });
+    connect(Stop3, &QAction::triggered, this, [this] { BitBtn23Click(); });
+    connect(StringGrid1, &QAbstractItemView::doubleClicked, this, [this] { StringGrid1DblClick(); });
+    connect(SRColorButton1, &QAbstractButton::clicked, this, [this] { SRColorButton1Click(); });
+    connect(Timer4, &QTimer::timeout, this, [this] { Timer4Timer(); });
+    connect(bITBTN24, &QAbstractButton::clicked, this, [this] { BitBtn24Click(); });
+    connect(AutoProgramacaoAlfabetica1, &QAction::triggered, this, [this] { AutoProgramacaoAlfabetica1Click(); });
+    connect(AutoProgramacaoAleatoria1, &QAction::triggered, this, [this] { AutoProgramacaoAleatoria1Click(); });
+    wireSearch();
+}
+
+void Tform_mixer::BitBtn21Click()
+{
+    Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
+    try {
+        if (canal_00->Playing)
+            return;
+        const bool busca = StringGrid2->isVisibleTo(this);
+        QString caminho;
+        int placa = device_cue;
+        if (busca) {
+            // The search results always go to the listening card.
+            caminho = pesquisa->path(StringGrid2->currentIndex().row());
+        } else {
+            caminho = biblioteca->path(StringGrid1->currentIndex().row());
+            if (!QFileInfo(caminho).isFile())
+                return;
+            placa = cue_ativo ? device_cue : device_transmissao;
+        }
+        if (eh_clipe(caminho)) {
+            avisa_clipe(Label7, caminho);
+            return;
+        }
+        try {
+            canal_00->SetDevice(placa);
+            canal_00->FreeStream();
+            canal_00->LoadFile(caminho);
+            // A refused source has already told the operator why.
+            if (!canal_00->Loaded)
+                return;
+            canal_00->Play();
+            bitbtn21->setEnabled(false);
+            bitbtn23->setEnabled(true);
+        } catch (...) {
+            funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
+            return;
+        }
+        CoolGauge1->setMaximum(100);
+        Timer4->start();
+    } catch (...) {
+        funcoes::mensagem(QStringLiteral("Erro ao executar mídia"));
+    }
+}
+
+void Tform_mixer::StringGrid1DblClick()
+{
+    const int linha = StringGrid1->currentIndex().row();
+    if (biblioteca->title(linha).isEmpty())
+        return;
+    // A clip is never loaded, so it must not stop what is playing either.
+    if (eh_clipe(biblioteca->path(linha))) {
+        avisa_clipe(Label7, biblioteca->path(linha));
+        return;
+    }
+    if (canal_00->Playing)
+        canal_00->Stop();
+    BitBtn21Click();
+}
+
+void Tform_mixer::BitBtn23Click()
+{
+    Timer4->stop();
+    if (canal_00->Playing)
+        canal_00->Stop();
+    bitbtn21->setEnabled(true);
+    bitbtn13->setEnabled(true);
+    bitbtn23->setEnabled(false);
+}
+
+void Tform_mixer::Canal_00Stop()
+{
+    Timer4->stop();
+    Play3->setEnabled(true);
+    Stop3->setEnabled(false);
+    Excluir1->setEnabled(true);
+    bitbtn21->setEnabled(true);
+    bitbtn23->setEnabled(false);
+    for (ColorButton *b : {bitbtn21, bitbtn23, bITBTN24})
+        b->setDown(false);
+    CoolGauge1->setValue(0);
+}
+
+void Tform_mixer::SRColorButton1Click()
+{
+    // The button's own toggle is undone: only the rules below move it.
+    SRColorButton1->setChecked(cue_ativo);
+    if (device_cue == device_transmissao) {
+        funcoes::mensagem(QStringLiteral("Suas placas de escuta e transmissão estão configuradas para a mesma Placa: \r")
+                          + canal_00->DeviceDescription(device_cue).toUpper() + QStringLiteral("\r")
+                          + QStringLiteral("Para utilizar este recurso (CUE) será necessáro 2 placas de som - Verifique"));
+        return;
+    }
+    if (canal_00->Playing)
+        return;
+    try {
+        cue_ativo = !cue_ativo;
+        SRColorButton1->setFaceColor(cue_ativo ? QColor(255, 0, 0) : QColor(128, 128, 128));
+        SRColorButton1->setChecked(cue_ativo);
+        cue_ativo = SRColorButton1->isChecked();
+    } catch (...) {
+        funcoes::mensagem(QStringLiteral("Erro ao Acessar disposivo de CUE"));
+    }
+}
+
+void Tform_mixer::Timer4Timer()
+{
+    if (!canal_00->Playing)
+        return;
+    float fft[512];
+    canal_00->GetFFT(fft);
+    CoolGauge1->setValue(medidor_central->GetLevel(fft));
+}
