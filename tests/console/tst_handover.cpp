@@ -209,7 +209,7 @@ private slots:
         m->ListBox2Click();
         m->Trackbar18->setValue(0); // all the way to deck A
         start(1);
-        QCOMPARE(m->canal_a->Volume(), 100);
+        QCOMPARE(m->canal_a->Volume(), m->Trackbar6->value());
         QVERIFY(m->canal_a->SetPosition(2600));
         QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
         QCOMPARE(m->Trackbar18->value(), 100);
