@@ -269,8 +269,8 @@ void DspChain::runEqualizer(float *buf, int frames)
                                            : std::max(target, st.gain - kGainStepDb);
                 redesign = true;
             }
-            if (st.gain == 0.f && target == 0.f) {
-                st = BandState{}; // back to flat: drop the filter entirely
+            if (st.gain == 0.f && target == 0.f && st.f.quiet()) {
+                st = BandState{}; // flat and its memory has died away: drop the filter
                 continue;
             }
             if (redesign) {

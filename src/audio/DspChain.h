@@ -5,6 +5,7 @@
 #include "AudioTypes.h"
 
 #include <array>
+#include <cmath>
 #include <atomic>
 #include <memory>
 
@@ -50,6 +51,12 @@ private:
     {
         float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
         float s1[2] = {0, 0}, s2[2] = {0, 0};
+        // A flat band still rings out what it held; dropping it before that would click.
+        bool quiet() const
+        {
+            const float e = 1e-7f;
+            return std::fabs(s1[0]) < e && std::fabs(s1[1]) < e && std::fabs(s2[0]) < e && std::fabs(s2[1]) < e;
+        }
     };
     struct BandState
     {
