@@ -16,6 +16,7 @@ constexpr int kEchoFrames = kEchoMaxRepeats * kEchoMaxDelayMs * kCardRate / 1000
 constexpr float kCutRateHz = 4.f;        // eighth notes at 120 BPM
 constexpr float kCutEdge = 0.016f;       // 4 ms edges, as a share of a cut cycle
 constexpr double kTwoPi = 6.283185307179586;
+constexpr float kLineGlide = 1.f / 512; // a delay line's input fades in over 12 ms
 }
 
 DspChain::DspChain()
@@ -221,11 +222,13 @@ void DspChain::resetStage(int stage)
         std::fill(m_flBuffer.get(), m_flBuffer.get() + kFlangerFrames * 2, 0.f);
         m_flFeedback[0] = m_flFeedback[1] = 0;
         m_flPhase = 0;
+        m_flInput = 0.f;
         break;
     case Echo:
         if (float *e = m_echoBuffer.load(std::memory_order_acquire))
             std::fill(e, e + size_t(kEchoFrames) * 2, 0.f);
         m_echoWrite = 0;
+        m_echoInput = 0.f;
         break;
     }
 }
@@ -366,10 +369,11 @@ void DspChain::runFlanger(float *buf, int frames)
             const int i0 = int(readPos);
             const float frac = readPos - float(i0);
             const int j0 = i0 & (kFlangerFrames - 1), j1 = (i0 + 1) & (kFlangerFrames - 1);
+            m_flInput = std::min(1.f, m_flInput + kLineGlide);
             for (int c = 0; c < 2; ++c) {
                 const float x = p[2 * i + c];
                 const float d = line[2 * j0 + c] + (line[2 * j1 + c] - line[2 * j0 + c]) * frac;
-                line[2 * m_flWrite + c] = x + feedback * d;
+                line[2 * m_flWrite + c] = x * m_flInput + feedback * d;
                 p[2 * i + c] = 0.5f * (x + d);
             }
             m_flWrite = (m_flWrite + 1) & (kFlangerFrames - 1);
@@ -398,8 +402,9 @@ void DspChain::runEcho(float *buf, int frames)
             yl += gains[k] * line[2 * tap];
             yr += gains[k] * line[2 * tap + 1];
         }
-        line[2 * m_echoWrite] = xl;
-        line[2 * m_echoWrite + 1] = xr;
+        m_echoInput = std::min(1.f, m_echoInput + kLineGlide);
+        line[2 * m_echoWrite] = xl * m_echoInput;
+        line[2 * m_echoWrite + 1] = xr * m_echoInput;
         buf[2 * i] = yl;
         buf[2 * i + 1] = yr;
         if (++m_echoWrite == kEchoFrames)

@@ -95,7 +95,9 @@ private:
     std::unique_ptr<float[]> m_flBuffer;
     int m_flWrite = 0;
     float m_flFeedback[2] = {0, 0};
-    int m_echoWrite = 0;
+    float m_flInput = 0.f; // what enters the delay line glides in after an attach, so the
+    int m_echoWrite = 0;   // first delayed sound arrives softly, not as a step
+    float m_echoInput = 0.f;
     std::unique_ptr<float[]> m_dry;
 };
 

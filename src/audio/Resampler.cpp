@@ -3,6 +3,7 @@
 #include <soxr.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace audio {
@@ -21,20 +22,68 @@ soxr *Resampler::create()
     }
     soxr_set_io_ratio(s, 1.0, 0);
     // Run silence through it at both ends of the speed range, so every buffer it grows
-    // lazily is grown here and not later on the audio thread; its memory holds only zeros.
+    // lazily is grown here and not later on the audio thread; it then holds only zeros and
+    // owes no output beyond its own delay.
     std::vector<float> zeros(size_t(4096) * 2, 0.f), out(size_t(8192) * 2);
-    for (double ratio : {kMaxStep, 0.05, 1.0}) {
+    for (double ratio : {2.0, 0.25, 1.0}) { // exact in binary: the converter stays on whole frames
         soxr_set_io_ratio(s, ratio, 0);
         for (int round = 0; round < 4; ++round) {
             size_t used = 0, made = 0;
-            soxr_process(s, zeros.data(), 1100, &used, out.data(), 2048, &made);
+            soxr_process(s, zeros.data(), 1100, &used, out.data(), 8192, &made);
+        }
+        for (int round = 0; round < 16; ++round) {
+            size_t used = 0, made = 0;
+            soxr_process(s, zeros.data(), 0, &used, out.data(), 8192, &made);
+            if (made == 0)
+                break;
         }
     }
     return s;
 }
 
+int Resampler::latency()
+{
+    // Measured once on a converter prepared like every other: a few tones, no common period,
+    // fed at speed 1 and matched against the input at whole-frame offsets.
+    static const int measured = [] {
+        soxr *s = create();
+        const int frames = 8192, maxOffset = 1024;
+        std::vector<float> in(size_t(frames) * 2), out(size_t(frames + maxOffset) * 2, 0.f);
+        for (int i = 0; i < frames; ++i)
+            in[size_t(i) * 2] = in[size_t(i) * 2 + 1] = float(0.3 * std::sin(2 * M_PI * 440.0 * i / 44100)
+                + 0.3 * std::sin(2 * M_PI * 1234.5 * i / 44100) + 0.3 * std::sin(2 * M_PI * 3071.3 * i / 44100));
+        size_t fed = 0, got = 0;
+        while (fed < size_t(frames) && s) {
+            size_t used = 0, made = 0;
+            soxr_process(s, in.data() + fed * 2, std::min<size_t>(512, frames - fed), &used,
+                         out.data() + got * 2, size_t(frames + maxOffset) - got, &made);
+            fed += used;
+            got += made;
+            if (!used && !made)
+                break;
+        }
+        soxr_delete(s);
+        int best = 0;
+        double bestError = 1e30;
+        for (int offset = 0; offset < maxOffset; ++offset) {
+            double e = 0;
+            for (int k = 1000; k < 4000; ++k) {
+                const double d = double(out[size_t(k + offset) * 2]) - in[size_t(k) * 2];
+                e += d * d;
+            }
+            if (e < bestError) {
+                bestError = e;
+                best = offset;
+            }
+        }
+        return best;
+    }();
+    return measured;
+}
+
 Resampler::Resampler()
 {
+    latency();
     m_active = create();
     m_reserve.store(create(), std::memory_order_release);
 }
@@ -84,11 +133,6 @@ int Resampler::process(const float *in, int frames, int *used, float *out, int m
     if (used)
         *used = int(idone);
     return int(odone);
-}
-
-double Resampler::delay() const
-{
-    return m_active ? soxr_delay(m_active) : 0.0;
 }
 
 } // namespace audio

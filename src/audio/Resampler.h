@@ -34,8 +34,8 @@ public:
     // Feeds up to `frames` input frames (nullptr: the input has ended) and writes up to
     // `maxOut` output frames. Returns the output frames written; *used the input consumed.
     int process(const float *in, int frames, int *used, float *out, int maxOut);
-    // Output frames the converter still holds back.
-    double delay() const;
+    // Output frames a fresh converter sends before the one that matches its first input.
+    static int latency();
 
 private:
     static soxr *create();

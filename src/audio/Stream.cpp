@@ -335,6 +335,7 @@ void Stream::restartOutput(uint32_t gen)
     moveAheadToOutgoing();
     m_mixGen = gen;
     m_genStarted = false;
+    m_genFlowing = false;
     m_consumerEof = false;
     m_chunkOffset = 0;
     dropStale(gen);
@@ -362,8 +363,8 @@ bool Stream::startResampler()
 {
     if (!m_resampler.restart())
         return false;
-    // The converter owes the silence it was warmed with: drop it, so the sound starts now.
-    m_discard = int(std::lround(m_resampler.delay()));
+    // The converter sends the silence it was warmed with first: drop it, so the sound starts now.
+    m_discard = Resampler::latency();
     m_feedRecent = 0;
     m_resampling = true;
     m_resamplerEnded = false;
@@ -523,7 +524,7 @@ int64_t Stream::outputPosition() const
 {
     double behind = m_aheadFrames;
     if (m_resampling)
-        behind = m_feedRecent + (behind + m_resampler.delay()) * m_resampler.step();
+        behind = m_feedRecent + (behind + Resampler::latency()) * m_resampler.step();
     return std::max<int64_t>(0, m_inputPos - int64_t(std::llround(behind)));
 }
 
@@ -569,6 +570,7 @@ bool Stream::mixInto(float *out, int frames)
     bool fed = true;
     if (m_aheadFrames >= frames + kRamp || ended) {
         m_stalled = false;
+        m_genFlowing = true;
         sendAhead(out, 0, frames, 1.f);
         consumeAhead(frames);
         if (ended && m_aheadReal == 0) {
@@ -580,7 +582,7 @@ bool Stream::mixInto(float *out, int frames)
     } else {
         // The file does not deliver: fade out on the frames ahead, go on when it does.
         m_stalled = true;
-        fed = !m_genStarted;
+        fed = !m_genFlowing;
         const int fading = std::min(m_aheadFrames, int(std::ceil(m_env * kRamp)));
         sendAhead(out, 0, frames, 0.f);
         consumeAhead(fading);

@@ -139,6 +139,7 @@ private:
     // Audio-thread side.
     uint32_t m_mixGen = 0;
     bool m_genStarted = false;  // sound of this generation has reached the mixer
+    bool m_genFlowing = false;  // and a whole block of it was sent: a dry queue now is a dropout
     int m_chunkOffset = 0;
     bool m_consumerEof = false;
     int64_t m_inputPos = 0;     // source frame after the last one taken from the queue
