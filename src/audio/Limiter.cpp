@@ -10,7 +10,7 @@ namespace audio {
 Limiter::Limiter()
 {
     std::fill(m_held, m_held + kWindow, 1.f);
-    m_release = float(1.0 - std::exp(-1.0 / (0.06 * kCardRate))); // recovers over about 60 ms
+    m_release = float(1.0 - std::exp(-1.0 / (0.05 * kCardRate))); // recovers over about 50 ms
 }
 
 float Limiter::wantedGain(float peak)
@@ -44,7 +44,7 @@ void Limiter::process(float *buf, int frames)
 
         // Falls at once to what the window needs, recovers slowly.
         m_env = std::min(held, m_env + (1.f - m_env) * m_release);
-        if (m_env > 0.99999f && held >= 1.f)
+        if (m_env > 0.9999f && held >= 1.f) // -0.001 dB from home
             m_env = 1.f;
 
         // Every gain averaged here is at most the one the delayed frame needs.

@@ -28,8 +28,8 @@ public:
     // ---- audio thread ----
     // Swaps in the fresh reserve. False while none is ready yet (the caller waits a block).
     bool restart();
-    // Sets the speed; a change glides over `glideFrames` output frames.
-    void setStep(double step, int glideFrames);
+    // Sets the speed; a change glides there over some 23 ms.
+    void setStep(double step);
     double step() const { return m_step; }
     // Feeds up to `frames` input frames (nullptr: the input has ended) and writes up to
     // `maxOut` output frames. Returns the output frames written; *used the input consumed.

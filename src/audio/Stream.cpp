@@ -15,7 +15,6 @@ constexpr int kRamp = Stream::kRampFrames;
 constexpr int kAheadCapacity = kMaxBlock + kRamp;
 constexpr int kRecentFrames = 4096; // unpitched source frames kept for a converter taking over
 constexpr int kWarmFrames = 512;    // of them fed before the first frame it must match
-constexpr int kGlideFrames = 1024;  // a speed change glides over this many output frames
 
 // Raised-cosine weight of a ramp at t in [0, 1]: a fade in and the matching fade out sum to 1.
 inline float smooth(float t)
@@ -460,7 +459,7 @@ void Stream::produce(int wanted, int frequency)
             return;
     }
     if (m_resampling)
-        m_resampler.setStep(double(frequency) / kCardRate, kGlideFrames);
+        m_resampler.setStep(double(frequency) / kCardRate);
     wanted = std::min(wanted, kAheadCapacity - m_aheadFrames);
     float *dst = m_ahead.get() + size_t(m_aheadFrames) * 2;
     const int got = m_resampling ? produceResampled(dst, wanted) : produceDirect(dst, wanted);
@@ -468,7 +467,6 @@ void Stream::produce(int wanted, int frequency)
         m_genStarted = true;
         for (int done = 0; done < got; done += kMaxBlock)
             m_dsp.process(dst + size_t(done) * 2, std::min(kMaxBlock, got - done));
-        writeHistory(dst, got);
         m_aheadFrames += got;
     }
     const float *more = nullptr;
@@ -572,6 +570,7 @@ bool Stream::mixInto(float *out, int frames)
         m_stalled = false;
         m_genFlowing = true;
         sendAhead(out, 0, frames, 1.f);
+        writeHistory(m_ahead.get(), std::min(frames, m_aheadFrames));
         consumeAhead(frames);
         if (ended && m_aheadReal == 0) {
             // Played out: the stream stops by itself, as a card's channel does.

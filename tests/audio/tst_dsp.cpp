@@ -209,7 +209,7 @@ private slots:
         auto convert = [](double step, const std::vector<float> &in, std::vector<float> &out) {
             Resampler r;
             r.maintain();
-            r.setStep(step, 0);
+            r.setStep(step);
             out.assign(in.size() * 2, 0.f);
             int fed = 0, got = 0;
             const int frames = int(in.size() / 2);
