@@ -473,8 +473,8 @@ int main(int argc, char **argv)
 
     std::printf("underruns on deck A over 10 s, centre player loading a pipe that never delivers: %llu\n",
                 (unsigned long long)starvedDeck(dir.path(), stuckMusic, 0));
-    std::printf("underruns on deck A over 10 s, centre player on a pipe that stalls after 0.5 s: %llu\n",
-                (unsigned long long)starvedDeck(dir.path(), stuckMusic, 0.5));
+    std::printf("underruns on deck A over 10 s, centre player on a pipe that stalls after 3 s: %llu\n",
+                (unsigned long long)starvedDeck(dir.path(), stuckMusic, 3));
     std::printf("worst click ratio: %.2f\n", worst);
     return 0;
 }
