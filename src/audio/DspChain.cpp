@@ -8,7 +8,7 @@ namespace audio {
 
 namespace {
 constexpr int kSubBlock = 32;            // equaliser coefficients are refreshed this often
-constexpr float kGainStepDb = 0.25f;     // largest gain change per sub-block (~11 dB per 32 ms)
+constexpr float kGainGlide = 1.f / 441;  // a band's gain follows its slider over some 10 ms, twice
 constexpr int kFlangerFrames = 2048;     // power of two, more than the longest sweep
 constexpr int kEchoMaxDelayMs = 500;
 constexpr int kEchoMaxRepeats = 6;
@@ -233,28 +233,31 @@ void DspChain::resetStage(int stage)
     }
 }
 
-void DspChain::designPeak(Biquad &f, float centre, float gainDb, float bandwidth, float q)
+void DspChain::designBandPass(BandPass &f, float centre, float bandwidth, float q)
 {
-    const double A = std::pow(10.0, gainDb / 40.0);
     const double w0 = kTwoPi * std::clamp(double(centre), 10.0, 0.45 * kCardRate) / kCardRate;
     const double cs = std::cos(w0), sn = std::sin(w0);
     const double alpha = q > 0.f ? sn / (2.0 * q)
                                  : sn * std::sinh(std::log(2.0) / 2.0 * bandwidth * w0 / sn);
-    const double a0 = 1.0 + alpha / A;
-    f.b0 = float((1.0 + alpha * A) / a0);
-    f.b1 = float(-2.0 * cs / a0);
-    f.b2 = float((1.0 - alpha * A) / a0);
+    const double a0 = 1.0 + alpha;
+    f.b0 = float(alpha / a0); // unity gain at the centre
     f.a1 = float(-2.0 * cs / a0);
-    f.a2 = float((1.0 - alpha / A) / a0);
+    f.a2 = float((1.0 - alpha) / a0);
 }
 
 VELARIX_VECTOR_CLONES
 void DspChain::runEqualizer(float *buf, int frames)
 {
+    typedef float v4 __attribute__((vector_size(16)));
     for (int start = 0; start < frames; start += kSubBlock) {
         const int n = std::min(kSubBlock, frames - start);
         // Bring the bands up to date and gather the ones that are not flat.
-        Biquad *active[kBands];
+        struct Lane
+        {
+            v4 b0, a1, a2, s1, s2;
+            float goal;
+            BandState *st;
+        } lanes[kBands];
         int count = 0;
         for (int i = 0; i < kBands; ++i) {
             const Band &b = m_bands[i];
@@ -262,59 +265,48 @@ void DspChain::runEqualizer(float *buf, int frames)
             const bool used = b.used.load(std::memory_order_acquire);
             const float target = used ? b.gain.load() : 0.f;
             if (!st.active && target == 0.f)
-                continue; // a flat band is the identity, and its state is all zero
+                continue; // a flat band is the identity
             const float centre = used ? b.centre.load() : st.centre;
             const float bw = used ? b.bandwidth.load() : st.bandwidth;
             const float q = used ? b.q.load() : st.q;
-            bool redesign = !st.active || centre != st.centre || bw != st.bandwidth || q != st.q;
-            if (st.gain != target) {
-                st.gain = target > st.gain ? std::min(target, st.gain + kGainStepDb)
-                                           : std::max(target, st.gain - kGainStepDb);
-                redesign = true;
-            }
-            if (st.gain == 0.f && target == 0.f && st.f.quiet()) {
-                st = BandState{}; // flat and its memory has died away: drop the filter
-                continue;
-            }
-            if (redesign) {
+            if (!st.active || centre != st.centre || bw != st.bandwidth || q != st.q) {
                 st.centre = centre;
                 st.bandwidth = bw;
                 st.q = q;
-                designPeak(st.f, centre, st.gain, bw, q);
+                designBandPass(st.f, centre, bw, q);
             }
             st.active = true;
-            active[count++] = &st.f;
+            const float goal = target == 0.f ? 0.f : std::pow(10.f, target / 20.f) - 1.f;
+            if (goal == 0.f && std::fabs(st.glide) < 1e-6f && std::fabs(st.extra) < 1e-6f) {
+                st = BandState{}; // back at 0 dB: it adds nothing, whatever it holds
+                continue;
+            }
+            const BandPass &f = st.f;
+            lanes[count++] = Lane{v4{f.b0, f.b0, 0, 0}, v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
+                                  v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0},
+                                  goal, &st};
         }
         if (count == 0)
             continue;
-        // Frame by frame through every band, left and right side by side in one vector: the
-        // bands' recursions are independent of one another, so the processor overlaps them.
-        typedef float v4 __attribute__((vector_size(16)));
-        struct Lane
-        {
-            v4 b0, b1, b2, a1, a2, s1, s2;
-        } lanes[kBands];
-        for (int j = 0; j < count; ++j) {
-            const Biquad &f = *active[j];
-            lanes[j] = Lane{v4{f.b0, f.b0, 0, 0}, v4{f.b1, f.b1, 0, 0}, v4{f.b2, f.b2, 0, 0},
-                            v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
-                            v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0}};
-        }
+        // Frame by frame through every band, left and right side by side in one vector.
         float *p = buf + 2 * start;
         for (int k = 0; k < n; ++k) {
             v4 x = {p[2 * k], p[2 * k + 1], 0, 0};
             for (int j = 0; j < count; ++j) {
                 Lane &f = lanes[j];
+                BandState &st = *f.st;
                 const v4 y = f.b0 * x + f.s1;
-                f.s1 = f.b1 * x - f.a1 * y + f.s2;
-                f.s2 = f.b2 * x - f.a2 * y;
-                x = y;
+                f.s1 = f.s2 - f.a1 * y;
+                f.s2 = -f.b0 * x - f.a2 * y;
+                st.glide += (f.goal - st.glide) * kGainGlide;
+                st.extra += (st.glide - st.extra) * kGainGlide;
+                x += st.extra * y;
             }
             p[2 * k] = x[0];
             p[2 * k + 1] = x[1];
         }
         for (int j = 0; j < count; ++j) {
-            Biquad &f = *active[j];
+            BandPass &f = lanes[j].st->f;
             f.s1[0] = lanes[j].s1[0];
             f.s1[1] = lanes[j].s1[1];
             f.s2[0] = lanes[j].s2[0];

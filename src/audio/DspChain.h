@@ -5,7 +5,6 @@
 #include "AudioTypes.h"
 
 #include <array>
-#include <cmath>
 #include <atomic>
 #include <memory>
 
@@ -47,21 +46,19 @@ private:
         std::atomic<float> bandwidth{2.5f};
         std::atomic<float> q{0.f};
     };
-    struct Biquad
+    // A band adds (gain - 1) times a band-pass of its input to the input. The band-pass
+    // never depends on the gain, so a gain that glides leaves its memory intact and nothing
+    // steps: a band moved, or brought back to 0 dB, never clicks.
+    struct BandPass
     {
-        float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+        float b0 = 0, a1 = 0, a2 = 0; // b1 is 0 and b2 is -b0
         float s1[2] = {0, 0}, s2[2] = {0, 0};
-        // A flat band still rings out what it held; dropping it before that would click.
-        bool quiet() const
-        {
-            const float e = 1e-7f;
-            return std::fabs(s1[0]) < e && std::fabs(s1[1]) < e && std::fabs(s2[0]) < e && std::fabs(s2[1]) < e;
-        }
     };
     struct BandState
     {
-        Biquad f;
-        float gain = 0;       // smoothed gain in dB
+        BandPass f;
+        // Linear gain - 1, smoothed twice so it glides in and out of every change.
+        float glide = 0, extra = 0;
         float centre = 0, bandwidth = 0, q = 0;
         bool active = false;
     };
@@ -72,7 +69,7 @@ private:
     void runFlanger(float *buf, int frames);
     void runEcho(float *buf, int frames);
     void resetStage(int stage);
-    static void designPeak(Biquad &f, float centre, float gainDb, float bandwidth, float q);
+    static void designBandPass(BandPass &f, float centre, float bandwidth, float q);
 
     std::array<Control, StageCount> m_ctl;
     std::atomic<uint32_t> m_orderCounter{0};

@@ -173,7 +173,7 @@ class TestSound : public QObject
 {
     Q_OBJECT
 
-    QString m_music, m_clip;
+    QString m_music, m_clip, m_low;
 
 private slots:
     void initTestCase()
@@ -182,6 +182,7 @@ private slots:
         funcoes::setMessageHook([](const QString &) {});
         // A low note shows a click at once; the 1 kHz tone gives the steady curvature of music.
         m_music = sound("music.wav", "0.3*sin(2*PI*60*t)+0.1*sin(2*PI*1000*t)", 12);
+        m_low = sound("low.wav", "0.1*sin(2*PI*40*t)", 4); // under the limiter even at +10 dB
         m_clip = sound("clip.wav", "0.3*sin(2*PI*60*t)+0.1*sin(2*PI*1000*t)", 1.0123); // ends mid-wave
     }
 
@@ -246,8 +247,9 @@ private slots:
     void controlMovesDoNotClick()
     {
         QFETCH(QString, move);
-        Deck d(m_music);
         const bool band = move.contains("band");
+        // The band is heard alone on a low note, whose curvature is small: any step shows.
+        Deck d(band ? m_low : m_music);
         if (band) {
             d.player.SetEqualizer(true);
             for (int b = 0; b < 10; ++b)
