@@ -255,10 +255,11 @@ void DspChain::runEqualizer(float *buf, int frames)
         struct Lane
         {
             v4 b0, a1, a2, s1, s2;
-            float goal;
+            float goal, glide, extra;
             BandState *st;
         } lanes[kBands];
         int count = 0;
+        bool gliding = false;
         for (int i = 0; i < kBands; ++i) {
             const Band &b = m_bands[i];
             BandState &st = m_bandState[i];
@@ -277,14 +278,19 @@ void DspChain::runEqualizer(float *buf, int frames)
             }
             st.active = true;
             const float goal = target == 0.f ? 0.f : std::pow(10.f, target / 20.f) - 1.f;
-            if (goal == 0.f && std::fabs(st.glide) < 1e-6f && std::fabs(st.extra) < 1e-6f) {
-                st = BandState{}; // back at 0 dB: it adds nothing, whatever it holds
-                continue;
+            if (std::fabs(st.glide - goal) < 1e-6f && std::fabs(st.extra - goal) < 1e-6f) {
+                if (goal == 0.f) {
+                    st = BandState{}; // back at 0 dB: it adds nothing, whatever it holds
+                    continue;
+                }
+                st.glide = st.extra = goal; // arrived
+            } else {
+                gliding = true;
             }
             const BandPass &f = st.f;
             lanes[count++] = Lane{v4{f.b0, f.b0, 0, 0}, v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
                                   v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0},
-                                  goal, &st};
+                                  goal, st.glide, st.extra, &st};
         }
         if (count == 0)
             continue;
@@ -294,23 +300,26 @@ void DspChain::runEqualizer(float *buf, int frames)
             v4 x = {p[2 * k], p[2 * k + 1], 0, 0};
             for (int j = 0; j < count; ++j) {
                 Lane &f = lanes[j];
-                BandState &st = *f.st;
                 const v4 y = f.b0 * x + f.s1;
                 f.s1 = f.s2 - f.a1 * y;
                 f.s2 = -f.b0 * x - f.a2 * y;
-                st.glide += (f.goal - st.glide) * kGainGlide;
-                st.extra += (st.glide - st.extra) * kGainGlide;
-                x += st.extra * y;
+                if (gliding) {
+                    f.glide += (f.goal - f.glide) * kGainGlide;
+                    f.extra += (f.glide - f.extra) * kGainGlide;
+                }
+                x += f.extra * y;
             }
             p[2 * k] = x[0];
             p[2 * k + 1] = x[1];
         }
         for (int j = 0; j < count; ++j) {
-            BandPass &f = lanes[j].st->f;
-            f.s1[0] = lanes[j].s1[0];
-            f.s1[1] = lanes[j].s1[1];
-            f.s2[0] = lanes[j].s2[0];
-            f.s2[1] = lanes[j].s2[1];
+            BandState &st = *lanes[j].st;
+            st.f.s1[0] = lanes[j].s1[0];
+            st.f.s1[1] = lanes[j].s1[1];
+            st.f.s2[0] = lanes[j].s2[0];
+            st.f.s2[1] = lanes[j].s2[1];
+            st.glide = lanes[j].glide;
+            st.extra = lanes[j].extra;
         }
     }
 }

@@ -494,6 +494,17 @@ void Stream::writeHistory(const float *buf, int frames)
 int Stream::sendAhead(float *out, int from, int frames, float envTarget)
 {
     const float step = 1.f / kRamp;
+    const bool nearEnd = m_aheadReal >= 0 && m_aheadReal < from + frames + kRamp;
+    if (m_env == 1.f && envTarget == 1.f && m_outgoingPos >= m_outgoingFrames && !nearEnd
+        && from + frames <= m_aheadFrames) {
+        // Playing on, nothing fading: the plain mix.
+        const float *in = m_ahead.get() + size_t(from) * 2;
+        for (int i = 0; i < frames; ++i) {
+            out[2 * i] += in[2 * i] * (m_blockGainL + m_blockStepL * float(i + 1));
+            out[2 * i + 1] += in[2 * i + 1] * (m_blockGainR + m_blockStepR * float(i + 1));
+        }
+        return frames;
+    }
     int audible = 0;
     for (int i = 0; i < frames; ++i) {
         if (m_env != envTarget)
