@@ -195,7 +195,7 @@ int main(int argc, char **argv)
     const double ff = ffmpegSeconds(mp3, ogg);
     const double eng = engineSeconds(mp3, ogg);
     const double share = mixerShare(mp3, ogg);
-    std::printf("ffmpeg decode s: %.3f\n", ff);
+    std::printf("ffmpeg decode and convert s: %.3f\n", ff);
     std::printf("engine render s: %.3f\n", eng);
     std::printf("engine realtime factor: %.1f\n", 180.0 / eng);
     std::printf("mixer block share with 14 streams %%: %.2f\n", share);

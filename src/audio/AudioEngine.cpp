@@ -18,7 +18,6 @@ extern "C" {
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace audio {
