@@ -239,10 +239,18 @@ void DspChain::designBandPass(BandPass &f, float centre, float bandwidth, float 
     const double cs = std::cos(w0), sn = std::sin(w0);
     const double alpha = q > 0.f ? sn / (2.0 * q)
                                  : sn * std::sinh(std::log(2.0) / 2.0 * bandwidth * w0 / sn);
-    const double a0 = 1.0 + alpha;
-    f.b0 = float(alpha / a0); // unity gain at the centre
-    f.a1 = float(-2.0 * cs / a0);
-    f.a2 = float((1.0 - alpha) / a0);
+    f.alpha = alpha;
+    f.cosw = cs;
+    f.shape(0.f);
+}
+
+void DspChain::BandPass::shape(float extra)
+{
+    const double a = alpha / std::sqrt(std::max(1e-3, 1.0 + double(extra)));
+    const double a0 = 1.0 + a;
+    b0 = float(a / a0); // unity gain at the centre
+    a1 = float(-2.0 * cosw / a0);
+    a2 = float((1.0 - a) / a0);
 }
 
 VELARIX_VECTOR_CLONES
@@ -287,7 +295,8 @@ void DspChain::runEqualizer(float *buf, int frames)
             } else {
                 gliding = true;
             }
-            const BandPass &f = st.f;
+            BandPass &f = st.f;
+            f.shape(st.extra);
             lanes[count++] = Lane{v4{f.b0, f.b0, 0, 0}, v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
                                   v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0},
                                   goal, st.glide, st.extra, &st};

@@ -46,13 +46,16 @@ private:
         std::atomic<float> bandwidth{2.5f};
         std::atomic<float> q{0.f};
     };
-    // A band adds (gain - 1) times a band-pass of its input to the input. The band-pass
-    // never depends on the gain, so a gain that glides leaves its memory intact and nothing
-    // steps: a band moved, or brought back to 0 dB, never clicks.
+    // A peaking band written as the input plus (gain - 1) times a band-pass of it, whose
+    // width follows the gain (this is the same filter as the usual peaking design). The gain
+    // glides smoothly and the band-pass keeps its memory, so a band moved, or brought back
+    // to 0 dB, never steps and never clicks.
     struct BandPass
     {
+        double alpha = 0, cosw = 0;   // of the band's centre and width at 0 dB
         float b0 = 0, a1 = 0, a2 = 0; // b1 is 0 and b2 is -b0
         float s1[2] = {0, 0}, s2[2] = {0, 0};
+        void shape(float extra); // the width for linear gain 1 + extra
     };
     struct BandState
     {
