@@ -262,7 +262,7 @@ void DspChain::runEqualizer(float *buf, int frames)
         // Bring the bands up to date and gather the ones that are not flat.
         struct Lane
         {
-            v4 b0, a1, a2, s1, s2;
+            v4 b0, a1, a2, s1, s2, db0, da1, da2;
             float goal, glide, extra;
             BandState *st;
         } lanes[kBands];
@@ -295,11 +295,27 @@ void DspChain::runEqualizer(float *buf, int frames)
             } else {
                 gliding = true;
             }
+            // The width moves with the gain frame by frame: shaped here for the gain at the
+            // start and at the end of the sub-block, and glided in between.
             BandPass &f = st.f;
             f.shape(st.extra);
-            lanes[count++] = Lane{v4{f.b0, f.b0, 0, 0}, v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
-                                  v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0},
-                                  goal, st.glide, st.extra, &st};
+            Lane lane{v4{f.b0, f.b0, 0, 0}, v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
+                      v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0},
+                      v4{0, 0, 0, 0}, v4{0, 0, 0, 0}, v4{0, 0, 0, 0}, goal, st.glide, st.extra, &st};
+            if (gliding) {
+                float glide = st.glide, extra = st.extra;
+                for (int k = 0; k < n; ++k) {
+                    glide += (goal - glide) * kGainGlide;
+                    extra += (glide - extra) * kGainGlide;
+                }
+                BandPass end = f;
+                end.shape(extra);
+                const float inv = 1.f / float(n);
+                lane.db0 = v4{end.b0 - f.b0, end.b0 - f.b0, 0, 0} * inv;
+                lane.da1 = v4{end.a1 - f.a1, end.a1 - f.a1, 0, 0} * inv;
+                lane.da2 = v4{end.a2 - f.a2, end.a2 - f.a2, 0, 0} * inv;
+            }
+            lanes[count++] = lane;
         }
         if (count == 0)
             continue;
@@ -315,6 +331,9 @@ void DspChain::runEqualizer(float *buf, int frames)
                 if (gliding) {
                     f.glide += (f.goal - f.glide) * kGainGlide;
                     f.extra += (f.glide - f.extra) * kGainGlide;
+                    f.b0 += f.db0;
+                    f.a1 += f.da1;
+                    f.a2 += f.da2;
                 }
                 x += f.extra * y;
             }

@@ -241,7 +241,8 @@ private slots:
     void controlMovesDoNotClick_data()
     {
         QTest::addColumn<QString>("move");
-        for (const char *m : {"32 Hz band back to 0 dB", "flanger on", "echo on", "cut on", "frequency slider"})
+        for (const char *m : {"32 Hz band +10 dB back to 0 dB", "32 Hz band -10 dB back to 0 dB", "flanger on",
+                              "echo on", "cut on", "frequency slider"})
             QTest::newRow(m) << QString(m);
     }
     void controlMovesDoNotClick()
@@ -253,7 +254,7 @@ private slots:
         if (band) {
             d.player.SetEqualizer(true);
             for (int b = 0; b < 10; ++b)
-                d.player.SetEqualizerBand(b, kCentres[b], b == 0 ? 20 : 10);
+                d.player.SetEqualizerBand(b, kCentres[b], b > 0 ? 10 : move.contains("-10") ? 0 : 20);
         }
         d.run(1.0);
         const int first = d.now();
