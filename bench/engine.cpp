@@ -1,13 +1,17 @@
 // Engine cost: two decks rendered offline (MP3 with equaliser, flanger and echo; OGG with the
-// equaliser at 1.06x speed) against the ffmpeg command decoding the same two files, and the
-// mixer's cost for one block with fourteen streams playing.
+// equaliser at 1.06x speed) against the ffmpeg command decoding the same two files and
+// converting the pitched one with soxr, the mixer's cost for one block with fourteen streams
+// playing, and the pitch converter's speed in its variable-rate mode and at a fixed ratio.
 #include "audio/AudioEngine.h"
 #include "audio/Decoder.h"
 #include "audio/Mixer.h"
+#include "audio/Resampler.h"
 #include "audio/OutputBackend.h"
 #include "audio/Stream.h"
 #include "audio/TMorvelBass.h"
 #include "settings/funcoes.h"
+
+#include <soxr.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -39,17 +43,57 @@ static QString makeTrack(const QString &dir, const QString &name, const QStringL
     return run(args) ? path : QString();
 }
 
-static double ffmpegSeconds(const QStringList &files)
+// The ffmpeg command doing the same work: decoding both files, and converting the pitched
+// deck from its playing rate to the card's with soxr.
+static double ffmpegSeconds(const QString &mp3, const QString &ogg)
 {
     double best = 1e9;
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer t;
         t.start();
-        for (const QString &f : files)
-            run({"-v", "error", "-i", f, "-f", "null", "-"});
+        run({"-v", "error", "-i", mp3, "-f", "null", "-"});
+        run({"-v", "error", "-i", ogg, "-af", "asetrate=46746,aresample=44100:resampler=soxr", "-f", "null", "-"});
         best = std::min(best, t.nsecsElapsed() / 1e9);
     }
     return best;
+}
+
+// Seconds of stereo sound converted per second of work at speed 1.06: the variable-rate
+// converter the decks use, and the same library at a fixed ratio.
+static void converterSpeed(double *variable, double *fixed)
+{
+    const int frames = kCardRate * 60, piece = 1024;
+    std::vector<float> in(size_t(frames) * 2), out(size_t(piece) * 4);
+    uint32_t seed = 1;
+    for (float &v : in) {
+        seed = seed * 1664525u + 1013904223u;
+        v = float(int32_t(seed) / 2147483648.0 * 0.5);
+    }
+    {
+        Resampler r;
+        r.setStep(1.06);
+        QElapsedTimer t;
+        t.start();
+        for (int fed = 0; fed < frames;) {
+            int used = 0;
+            r.process(in.data() + size_t(fed) * 2, std::min(piece, frames - fed), &used, out.data(), piece * 2);
+            fed += used;
+        }
+        *variable = 60.0 / (t.nsecsElapsed() / 1e9);
+    }
+    soxr_error_t error = nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_t s = soxr_create(46746, 44100, 2, &error, &io, &quality, nullptr);
+    QElapsedTimer t;
+    t.start();
+    for (int fed = 0; fed < frames;) {
+        size_t used = 0, made = 0;
+        soxr_process(s, in.data() + size_t(fed) * 2, size_t(std::min(piece, frames - fed)), &used, out.data(), piece * 2, &made);
+        fed += int(used);
+    }
+    *fixed = 60.0 / (t.nsecsElapsed() / 1e9);
+    soxr_delete(s);
 }
 
 static void equaliser(TMorvelBass &p)
@@ -148,13 +192,17 @@ int main(int argc, char **argv)
     }
     AudioEngine::instance().setBackend(std::make_unique<OfflineBackend>(QStringList{"offline"}));
 
-    const double ff = ffmpegSeconds({mp3, ogg});
+    const double ff = ffmpegSeconds(mp3, ogg);
     const double eng = engineSeconds(mp3, ogg);
     const double share = mixerShare(mp3, ogg);
-    std::printf("ffmpeg decode s: %.3f\n", ff);
+    std::printf("ffmpeg decode and convert s: %.3f\n", ff);
     std::printf("engine render s: %.3f\n", eng);
     std::printf("engine realtime factor: %.1f\n", 180.0 / eng);
     std::printf("mixer block share with 14 streams %%: %.2f\n", share);
+    double variable = 0, fixed = 0;
+    converterSpeed(&variable, &fixed);
+    std::printf("soxr variable-rate realtime factor at 1.06: %.0f\n", variable);
+    std::printf("soxr fixed-ratio realtime factor at 1.06: %.0f\n", fixed);
     std::printf("engine/ffmpeg ratio: %.2f\n", eng / ff);
     return 0;
 }

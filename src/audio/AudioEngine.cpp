@@ -4,6 +4,7 @@
 #include "Mixer.h"
 #include "OutputBackend.h"
 #include "Stream.h"
+#include "StreamWorker.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -17,7 +18,6 @@ extern "C" {
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace audio {
@@ -62,22 +62,18 @@ AudioEngine::AudioEngine()
 AudioEngine::~AudioEngine()
 {
     shutdown();
+    // Let the workers finish what they decode; one stuck on a file that never answers is
+    // left to the end of the process.
+    QElapsedTimer t;
+    t.start();
+    while (StreamWorker::running() > 0 && t.elapsed() < 1000)
+        QThread::msleep(5);
 }
 
 void AudioEngine::shutdown()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_workMutex);
-        m_quit = true;
-        m_work.clear();
-        m_toCount.clear();
-    }
-    m_workWake.notify_all();
-    if (m_decodeThread.joinable())
-        m_decodeThread.join();
-    if (m_countThread.joinable())
-        m_countThread.join();
-    m_quit = false;
+    for (auto &e : m_streams)
+        e.second.worker->release();
     if (m_backend)
         for (auto &d : m_devices)
             m_backend->stop(d.first);
@@ -165,14 +161,6 @@ bool AudioEngine::renderOffline(int device, float *out, int frames)
     return m_backend && m_backend->render(device, out, frames);
 }
 
-void AudioEngine::startWorkers()
-{
-    if (!m_countThread.joinable())
-        m_countThread = std::thread([this] { countLoop(); });
-    if (!m_decodeThread.joinable() && !isOffline())
-        m_decodeThread = std::thread([this] { decodeLoop(); });
-}
-
 uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString *error)
 {
     auto dev = m_devices.find(m_current);
@@ -181,31 +169,21 @@ uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString
             *error = QStringLiteral("device not initialised");
         return 0;
     }
-    auto decoder = std::make_unique<Decoder>();
     const auto kind = entry == Entry::WindowsMedia ? Decoder::Entry::WindowsMedia : Decoder::Entry::Plain;
-    if (!decoder->open(path, kind, error))
+    auto worker = StreamWorker::start(path, kind, !isOffline());
+    std::shared_ptr<Stream> stream = worker->waitOpened(kOpenWaitMs, error);
+    if (!stream) {
+        worker->release();
         return 0;
-    const int64_t exact = decoder->exactFramesFromContainer();
-    auto stream = std::make_shared<Stream>(std::move(decoder), path, kind);
-    if (exact >= 0)
-        stream->setExactLength(exact); // known now: no decoding pass needed
-    stream->prime();
+    }
     if (!dev->second.mixer->attach(stream)) {
+        worker->release();
         if (error)
             *error = QStringLiteral("too many streams on the device");
         return 0;
     }
     const uint32_t handle = m_nextHandle++;
-    m_streams[handle] = {stream, m_current};
-    startWorkers();
-    {
-        std::lock_guard<std::mutex> lock(m_workMutex);
-        if (!isOffline())
-            m_work.push_back(stream);
-        if (!stream->lengthExact())
-            m_toCount.push_back(stream);
-    }
-    m_workWake.notify_all();
+    m_streams[handle] = {stream, m_current, worker};
     return handle;
 }
 
@@ -225,12 +203,8 @@ bool AudioEngine::streamFree(uint32_t handle)
     auto dev = m_devices.find(it->second.device);
     if (dev != m_devices.end())
         dev->second.mixer->detach(stream);
+    it->second.worker->release();
     m_streams.erase(it);
-    {
-        std::lock_guard<std::mutex> lock(m_workMutex);
-        m_work.erase(std::remove(m_work.begin(), m_work.end(), stream), m_work.end());
-        m_toCount.erase(std::remove(m_toCount.begin(), m_toCount.end(), stream), m_toCount.end());
-    }
     return true;
 }
 
@@ -279,7 +253,7 @@ bool AudioEngine::play(uint32_t handle)
     if (!s)
         return false;
     s->play();
-    m_workWake.notify_all();
+    m_streams[handle].worker->wake();
     return true;
 }
 
@@ -336,7 +310,7 @@ bool AudioEngine::setPositionFrames(uint32_t handle, int64_t frame)
     auto s = find(handle);
     if (!s || !s->seek(frame))
         return false;
-    m_workWake.notify_all();
+    m_streams[handle].worker->wake();
     return true;
 }
 
@@ -411,51 +385,6 @@ bool AudioEngine::waitForLengths(int ms)
         if (t.elapsed() > ms)
             return false;
         QThread::msleep(5);
-    }
-}
-
-void AudioEngine::decodeLoop()
-{
-    std::vector<std::shared_ptr<Stream>> streams;
-    std::unique_lock<std::mutex> lock(m_workMutex);
-    while (!m_quit) {
-        streams = m_work;
-        lock.unlock();
-        bool worked = false;
-        for (auto &s : streams)
-            worked = s->fill() || worked;
-        streams.clear(); // a freed stream dies here, off the UI thread
-        lock.lock();
-        if (!worked && !m_quit)
-            m_workWake.wait_for(lock, std::chrono::milliseconds(20));
-    }
-}
-
-void AudioEngine::countLoop()
-{
-    std::unique_lock<std::mutex> lock(m_workMutex);
-    while (!m_quit) {
-        if (m_toCount.empty()) {
-            m_workWake.wait_for(lock, std::chrono::milliseconds(50));
-            continue;
-        }
-        std::shared_ptr<Stream> s = m_toCount.front();
-        m_toCount.erase(m_toCount.begin());
-        lock.unlock();
-        if (!s->lengthExact()) {
-            Decoder counter;
-            const auto kind = s->entry();
-            if (counter.open(s->path(), kind)) {
-                // MP3 frame headers tell the length without decoding; others are decoded once.
-                int64_t frames = counter.countMp3Frames(s->path());
-                if (frames < 0)
-                    frames = counter.countFrames();
-                if (!s->lengthExact())
-                    s->setExactLength(frames);
-            }
-        }
-        s.reset();
-        lock.lock();
     }
 }
 

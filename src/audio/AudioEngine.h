@@ -1,23 +1,21 @@
 #pragma once
-// The process-wide audio engine: sound devices, streams by handle, and the decode and
-// length-count workers. Every call is made from the UI thread; handles are plain numbers,
-// 0 meaning none, and a call with an unknown handle simply fails.
+// The process-wide audio engine: sound devices and streams by handle, each stream with its
+// own decoding worker. Every call is made from the UI thread; handles are plain numbers,
+// 0 meaning none, and a call with an unknown handle simply fails. No call waits on a file,
+// except the opening of one, and that a bounded time.
 #include "AudioTypes.h"
 
 #include <QString>
 #include <QStringList>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 namespace audio {
 
 class Mixer;
 class OutputBackend;
 class Stream;
+class StreamWorker;
 
 class AudioEngine
 {
@@ -76,15 +74,15 @@ public:
     // Waits (at most `ms`) until the exact lengths of all streams are known. For tests.
     bool waitForLengths(int ms);
 
+    // How long opening a file may keep the caller waiting before it counts as unreadable.
+    static constexpr int kOpenWaitMs = 2000;
+
     ~AudioEngine();
 
 private:
     AudioEngine();
     std::shared_ptr<Stream> find(uint32_t handle) const;
     void shutdown();
-    void startWorkers();
-    void decodeLoop();
-    void countLoop();
     OutputBackend &backend();
 
     struct Device
@@ -102,18 +100,10 @@ private:
     {
         std::shared_ptr<Stream> stream;
         int device;
+        std::shared_ptr<StreamWorker> worker;
     };
     std::map<uint32_t, Entry_> m_streams;
     uint32_t m_nextHandle = 1;
-
-    // Workers: the decode worker keeps every stream's read-ahead full; the counter decodes
-    // new files once to learn their exact length.
-    std::mutex m_workMutex;
-    std::condition_variable m_workWake;
-    std::vector<std::shared_ptr<Stream>> m_work;
-    std::vector<std::shared_ptr<Stream>> m_toCount;
-    bool m_quit = false;
-    std::thread m_decodeThread, m_countThread;
 
     struct Fft;
     std::unique_ptr<Fft> m_fft;

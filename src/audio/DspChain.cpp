@@ -8,7 +8,7 @@ namespace audio {
 
 namespace {
 constexpr int kSubBlock = 32;            // equaliser coefficients are refreshed this often
-constexpr float kGainStepDb = 0.25f;     // largest gain change per sub-block (~11 dB per 32 ms)
+constexpr float kGainGlide = 1.f / 441;  // a band's gain follows its slider over some 10 ms, twice
 constexpr int kFlangerFrames = 2048;     // power of two, more than the longest sweep
 constexpr int kEchoMaxDelayMs = 500;
 constexpr int kEchoMaxRepeats = 6;
@@ -16,6 +16,7 @@ constexpr int kEchoFrames = kEchoMaxRepeats * kEchoMaxDelayMs * kCardRate / 1000
 constexpr float kCutRateHz = 4.f;        // eighth notes at 120 BPM
 constexpr float kCutEdge = 0.016f;       // 4 ms edges, as a share of a cut cycle
 constexpr double kTwoPi = 6.283185307179586;
+constexpr float kLineGlide = 1.f / 512; // a delay line's input fades in over 12 ms
 }
 
 DspChain::DspChain()
@@ -221,101 +222,132 @@ void DspChain::resetStage(int stage)
         std::fill(m_flBuffer.get(), m_flBuffer.get() + kFlangerFrames * 2, 0.f);
         m_flFeedback[0] = m_flFeedback[1] = 0;
         m_flPhase = 0;
+        m_flInput = 0.f;
         break;
     case Echo:
         if (float *e = m_echoBuffer.load(std::memory_order_acquire))
             std::fill(e, e + size_t(kEchoFrames) * 2, 0.f);
         m_echoWrite = 0;
+        m_echoInput = 0.f;
         break;
     }
 }
 
-void DspChain::designPeak(Biquad &f, float centre, float gainDb, float bandwidth, float q)
+void DspChain::designBandPass(BandPass &f, float centre, float bandwidth, float q)
 {
-    const double A = std::pow(10.0, gainDb / 40.0);
     const double w0 = kTwoPi * std::clamp(double(centre), 10.0, 0.45 * kCardRate) / kCardRate;
     const double cs = std::cos(w0), sn = std::sin(w0);
     const double alpha = q > 0.f ? sn / (2.0 * q)
                                  : sn * std::sinh(std::log(2.0) / 2.0 * bandwidth * w0 / sn);
-    const double a0 = 1.0 + alpha / A;
-    f.b0 = float((1.0 + alpha * A) / a0);
-    f.b1 = float(-2.0 * cs / a0);
-    f.b2 = float((1.0 - alpha * A) / a0);
-    f.a1 = float(-2.0 * cs / a0);
-    f.a2 = float((1.0 - alpha / A) / a0);
+    f.alpha = alpha;
+    f.cosw = cs;
+    f.shape(0.f);
+}
+
+void DspChain::BandPass::shape(float extra)
+{
+    const double a = alpha / std::sqrt(std::max(1e-3, 1.0 + double(extra)));
+    const double a0 = 1.0 + a;
+    b0 = float(a / a0); // unity gain at the centre
+    a1 = float(-2.0 * cosw / a0);
+    a2 = float((1.0 - a) / a0);
 }
 
 VELARIX_VECTOR_CLONES
 void DspChain::runEqualizer(float *buf, int frames)
 {
+    typedef float v4 __attribute__((vector_size(16)));
     for (int start = 0; start < frames; start += kSubBlock) {
         const int n = std::min(kSubBlock, frames - start);
         // Bring the bands up to date and gather the ones that are not flat.
-        Biquad *active[kBands];
+        struct Lane
+        {
+            v4 b0, a1, a2, s1, s2, db0, da1, da2;
+            float goal, glide, extra;
+            BandState *st;
+        } lanes[kBands];
         int count = 0;
+        bool gliding = false;
         for (int i = 0; i < kBands; ++i) {
             const Band &b = m_bands[i];
             BandState &st = m_bandState[i];
             const bool used = b.used.load(std::memory_order_acquire);
             const float target = used ? b.gain.load() : 0.f;
             if (!st.active && target == 0.f)
-                continue; // a flat band is the identity, and its state is all zero
+                continue; // a flat band is the identity
             const float centre = used ? b.centre.load() : st.centre;
             const float bw = used ? b.bandwidth.load() : st.bandwidth;
             const float q = used ? b.q.load() : st.q;
-            bool redesign = !st.active || centre != st.centre || bw != st.bandwidth || q != st.q;
-            if (st.gain != target) {
-                st.gain = target > st.gain ? std::min(target, st.gain + kGainStepDb)
-                                           : std::max(target, st.gain - kGainStepDb);
-                redesign = true;
-            }
-            if (st.gain == 0.f && target == 0.f) {
-                st = BandState{}; // back to flat: drop the filter entirely
-                continue;
-            }
-            if (redesign) {
+            if (!st.active || centre != st.centre || bw != st.bandwidth || q != st.q) {
                 st.centre = centre;
                 st.bandwidth = bw;
                 st.q = q;
-                designPeak(st.f, centre, st.gain, bw, q);
+                designBandPass(st.f, centre, bw, q);
             }
             st.active = true;
-            active[count++] = &st.f;
+            const float goal = target == 0.f ? 0.f : std::pow(10.f, target / 20.f) - 1.f;
+            if (std::fabs(st.glide - goal) < 1e-6f && std::fabs(st.extra - goal) < 1e-6f) {
+                if (goal == 0.f) {
+                    st = BandState{}; // back at 0 dB: it adds nothing, whatever it holds
+                    continue;
+                }
+                st.glide = st.extra = goal; // arrived
+            } else {
+                gliding = true;
+            }
+            // The width moves with the gain frame by frame: shaped here for the gain at the
+            // start and at the end of the sub-block, and glided in between.
+            BandPass &f = st.f;
+            f.shape(st.extra);
+            Lane lane{v4{f.b0, f.b0, 0, 0}, v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
+                      v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0},
+                      v4{0, 0, 0, 0}, v4{0, 0, 0, 0}, v4{0, 0, 0, 0}, goal, st.glide, st.extra, &st};
+            if (gliding) {
+                float glide = st.glide, extra = st.extra;
+                for (int k = 0; k < n; ++k) {
+                    glide += (goal - glide) * kGainGlide;
+                    extra += (glide - extra) * kGainGlide;
+                }
+                BandPass end = f;
+                end.shape(extra);
+                const float inv = 1.f / float(n);
+                lane.db0 = v4{end.b0 - f.b0, end.b0 - f.b0, 0, 0} * inv;
+                lane.da1 = v4{end.a1 - f.a1, end.a1 - f.a1, 0, 0} * inv;
+                lane.da2 = v4{end.a2 - f.a2, end.a2 - f.a2, 0, 0} * inv;
+            }
+            lanes[count++] = lane;
         }
         if (count == 0)
             continue;
-        // Frame by frame through every band, left and right side by side in one vector: the
-        // bands' recursions are independent of one another, so the processor overlaps them.
-        typedef float v4 __attribute__((vector_size(16)));
-        struct Lane
-        {
-            v4 b0, b1, b2, a1, a2, s1, s2;
-        } lanes[kBands];
-        for (int j = 0; j < count; ++j) {
-            const Biquad &f = *active[j];
-            lanes[j] = Lane{v4{f.b0, f.b0, 0, 0}, v4{f.b1, f.b1, 0, 0}, v4{f.b2, f.b2, 0, 0},
-                            v4{f.a1, f.a1, 0, 0}, v4{f.a2, f.a2, 0, 0},
-                            v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0}};
-        }
+        // Frame by frame through every band, left and right side by side in one vector.
         float *p = buf + 2 * start;
         for (int k = 0; k < n; ++k) {
             v4 x = {p[2 * k], p[2 * k + 1], 0, 0};
             for (int j = 0; j < count; ++j) {
                 Lane &f = lanes[j];
                 const v4 y = f.b0 * x + f.s1;
-                f.s1 = f.b1 * x - f.a1 * y + f.s2;
-                f.s2 = f.b2 * x - f.a2 * y;
-                x = y;
+                f.s1 = f.s2 - f.a1 * y;
+                f.s2 = -f.b0 * x - f.a2 * y;
+                if (gliding) {
+                    f.glide += (f.goal - f.glide) * kGainGlide;
+                    f.extra += (f.glide - f.extra) * kGainGlide;
+                    f.b0 += f.db0;
+                    f.a1 += f.da1;
+                    f.a2 += f.da2;
+                }
+                x += f.extra * y;
             }
             p[2 * k] = x[0];
             p[2 * k + 1] = x[1];
         }
         for (int j = 0; j < count; ++j) {
-            Biquad &f = *active[j];
-            f.s1[0] = lanes[j].s1[0];
-            f.s1[1] = lanes[j].s1[1];
-            f.s2[0] = lanes[j].s2[0];
-            f.s2[1] = lanes[j].s2[1];
+            BandState &st = *lanes[j].st;
+            st.f.s1[0] = lanes[j].s1[0];
+            st.f.s1[1] = lanes[j].s1[1];
+            st.f.s2[0] = lanes[j].s2[0];
+            st.f.s2[1] = lanes[j].s2[1];
+            st.glide = lanes[j].glide;
+            st.extra = lanes[j].extra;
         }
     }
 }
@@ -366,10 +398,11 @@ void DspChain::runFlanger(float *buf, int frames)
             const int i0 = int(readPos);
             const float frac = readPos - float(i0);
             const int j0 = i0 & (kFlangerFrames - 1), j1 = (i0 + 1) & (kFlangerFrames - 1);
+            m_flInput = std::min(1.f, m_flInput + kLineGlide);
             for (int c = 0; c < 2; ++c) {
                 const float x = p[2 * i + c];
                 const float d = line[2 * j0 + c] + (line[2 * j1 + c] - line[2 * j0 + c]) * frac;
-                line[2 * m_flWrite + c] = x + feedback * d;
+                line[2 * m_flWrite + c] = x * m_flInput + feedback * d;
                 p[2 * i + c] = 0.5f * (x + d);
             }
             m_flWrite = (m_flWrite + 1) & (kFlangerFrames - 1);
@@ -398,8 +431,9 @@ void DspChain::runEcho(float *buf, int frames)
             yl += gains[k] * line[2 * tap];
             yr += gains[k] * line[2 * tap + 1];
         }
-        line[2 * m_echoWrite] = xl;
-        line[2 * m_echoWrite + 1] = xr;
+        m_echoInput = std::min(1.f, m_echoInput + kLineGlide);
+        line[2 * m_echoWrite] = xl * m_echoInput;
+        line[2 * m_echoWrite + 1] = xr * m_echoInput;
         buf[2 * i] = yl;
         buf[2 * i + 1] = yr;
         if (++m_echoWrite == kEchoFrames)

@@ -46,15 +46,22 @@ private:
         std::atomic<float> bandwidth{2.5f};
         std::atomic<float> q{0.f};
     };
-    struct Biquad
+    // A peaking band written as the input plus (gain - 1) times a band-pass of it, whose
+    // width follows the gain (this is the same filter as the usual peaking design). The gain
+    // glides smoothly and the band-pass keeps its memory, so a band moved, or brought back
+    // to 0 dB, never steps and never clicks.
+    struct BandPass
     {
-        float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+        double alpha = 0, cosw = 0;   // of the band's centre and width at 0 dB
+        float b0 = 0, a1 = 0, a2 = 0; // b1 is 0 and b2 is -b0
         float s1[2] = {0, 0}, s2[2] = {0, 0};
+        void shape(float extra); // the width for linear gain 1 + extra
     };
     struct BandState
     {
-        Biquad f;
-        float gain = 0;       // smoothed gain in dB
+        BandPass f;
+        // Linear gain - 1, smoothed twice so it glides in and out of every change.
+        float glide = 0, extra = 0;
         float centre = 0, bandwidth = 0, q = 0;
         bool active = false;
     };
@@ -65,7 +72,7 @@ private:
     void runFlanger(float *buf, int frames);
     void runEcho(float *buf, int frames);
     void resetStage(int stage);
-    static void designPeak(Biquad &f, float centre, float gainDb, float bandwidth, float q);
+    static void designBandPass(BandPass &f, float centre, float bandwidth, float q);
 
     std::array<Control, StageCount> m_ctl;
     std::atomic<uint32_t> m_orderCounter{0};
@@ -88,7 +95,9 @@ private:
     std::unique_ptr<float[]> m_flBuffer;
     int m_flWrite = 0;
     float m_flFeedback[2] = {0, 0};
-    int m_echoWrite = 0;
+    float m_flInput = 0.f; // what enters the delay line glides in after an attach, so the
+    int m_echoWrite = 0;   // first delayed sound arrives softly, not as a step
+    float m_echoInput = 0.f;
     std::unique_ptr<float[]> m_dry;
 };
 

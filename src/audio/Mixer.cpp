@@ -11,10 +11,7 @@
 
 namespace audio {
 
-Mixer::Mixer()
-    : m_scratch(new float[kMaxBlock * 2]())
-{
-}
+Mixer::Mixer() = default;
 
 Mixer::~Mixer() = default;
 
@@ -68,17 +65,17 @@ void Mixer::render(float *out, int frames)
         Stream *s = slot.load();
         if (!s)
             continue;
-        if (m_decodeInline && s->activity() == Stream::ActivePlaying) {
+        const Stream::Activity activity = m_decodeInline ? s->activity() : Stream::Inactive;
+        if (activity == Stream::ActivePlaying || activity == Stream::ActiveStalled) {
             int frequency = kCardRate;
             s->attributes(&frequency, nullptr, nullptr);
             // Enough for this block plus the converter's look-ahead margin.
             s->fillAtLeast(int(std::ceil(frames * double(frequency) / kCardRate)) + 3 * kMaxBlock);
         }
-        if (!s->mixInto(out, frames, m_scratch.get()))
+        if (!s->mixInto(out, frames))
             m_underruns.fetch_add(1, std::memory_order_relaxed);
     }
-    for (int i = 0; i < frames * 2; ++i)
-        out[i] = std::clamp(out[i], -1.f, 1.f);
+    m_limiter.process(out, frames);
     m_blocks.fetch_add(1);
     m_inRender.store(false);
 }

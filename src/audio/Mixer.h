@@ -1,8 +1,10 @@
 #pragma once
-// The mix of one sound card: sums its playing streams into the card's block.
+// The mix of one sound card: sums its playing streams into the card's block and keeps the
+// sum under full scale with its limiter.
 // Streams come and go through a fixed table of atomic slots, so the audio thread never
 // locks; a removed stream is only destroyed once the block that may still use it is done.
 #include "AudioTypes.h"
+#include "Limiter.h"
 
 #include <array>
 #include <atomic>
@@ -47,7 +49,7 @@ private:
     std::atomic<uint64_t> m_blocks{0};
     std::atomic<uint64_t> m_underruns{0};
     bool m_decodeInline = false;
-    std::unique_ptr<float[]> m_scratch;
+    Limiter m_limiter;
 };
 
 } // namespace audio

@@ -1,177 +1,145 @@
 #include "Resampler.h"
 
-#include "AudioTypes.h"
+#include <soxr.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstring>
-#include <memory>
+#include <vector>
 
 namespace audio {
 
 namespace {
-
-constexpr int kPhases = 1024;
-// Speeds up to these steps use the matching table; each cuts off just below the output's
-// Nyquist frequency measured in the input's frames.
-constexpr std::array<double, 7> kStepLimits = {1.0, 1.12, 1.3, 1.55, 1.9, 2.4, 3.2};
-
-double besselI0(double x)
-{
-    double sum = 1, term = 1;
-    for (int k = 1; k < 30; ++k) {
-        term *= (x / (2 * k)) * (x / (2 * k));
-        sum += term;
-    }
-    return sum;
+// Every speed change glides over this many output frames, so a moving slider sounds smooth.
+// It must not be short: a change made without a glide of a few hundred frames, after a slower
+// speed, leaves this converter without its anti-alias filter (measured with libsoxr 0.1.3).
+constexpr size_t kGlide = 1024;
 }
 
-typedef float v4 __attribute__((vector_size(16)));
-
-struct Kernels
+soxr *Resampler::create()
 {
-    // [table][phase][tap], each tap written twice so one vector weighs two stereo frames
-    std::unique_ptr<v4[]> data;
-
-    Kernels()
-        : data(new v4[kStepLimits.size() * kPhases * Resampler::kTaps / 2])
-    {
-        float k[Resampler::kTaps];
-        const double beta = 7.0;
-        const double norm = besselI0(beta);
-        for (size_t t = 0; t < kStepLimits.size(); ++t) {
-            const double cutoff = 0.91 / kStepLimits[t]; // of the input's Nyquist frequency
-            for (int ph = 0; ph < kPhases; ++ph) {
-                const double frac = double(ph) / kPhases;
-                double sum = 0;
-                for (int i = 0; i < Resampler::kTaps; ++i) {
-                    // Tap i weighs input frame (idx - kHalf + 1 + i); its distance from the
-                    // output point is that minus (idx + frac).
-                    const double x = double(i - Resampler::kHalf + 1) - frac;
-                    const double r = x / (Resampler::kHalf + 0.0);
-                    const double w = std::fabs(r) >= 1.0 ? 0.0 : besselI0(beta * std::sqrt(1 - r * r)) / norm;
-                    const double s = x == 0 ? cutoff : std::sin(M_PI * cutoff * x) / (M_PI * x);
-                    k[i] = float(s * w);
-                    sum += s * w;
-                }
-                v4 *out = data.get() + (t * kPhases + size_t(ph)) * Resampler::kTaps / 2;
-                for (int i = 0; i < Resampler::kTaps; i += 2) {
-                    // unity gain at DC for every phase
-                    const float a = float(k[i] / sum), b = float(k[i + 1] / sum);
-                    out[i / 2] = v4{a, a, b, b};
-                }
-            }
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_VR);
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    soxr_error_t error = nullptr;
+    // In variable-rate mode the rates given here set the largest ratio it will accept.
+    soxr *s = soxr_create(kMaxStep, 1.0, 2, &error, &io, &quality, &runtime);
+    if (!s || error) {
+        soxr_delete(s);
+        return nullptr;
+    }
+    soxr_set_io_ratio(s, 1.0, 0);
+    // Run silence through it at both ends of the speed range, so every buffer it grows
+    // lazily is grown here and not later on the audio thread; it then holds only zeros and
+    // owes no output beyond its own delay.
+    std::vector<float> zeros(size_t(4096) * 2, 0.f), out(size_t(8192) * 2);
+    for (double ratio : {2.0, 0.25, 1.0}) {
+        soxr_set_io_ratio(s, ratio, kGlide);
+        for (int round = 0; round < 4; ++round) {
+            size_t used = 0, made = 0;
+            soxr_process(s, zeros.data(), 1100, &used, out.data(), 8192, &made);
+        }
+        for (int round = 0; round < 16; ++round) {
+            size_t used = 0, made = 0;
+            soxr_process(s, zeros.data(), 0, &used, out.data(), 8192, &made);
+            if (made == 0)
+                break;
         }
     }
-};
-
-const Kernels &kernels()
-{
-    static const Kernels k;
-    return k;
+    return s;
 }
 
-} // namespace
+int Resampler::latency()
+{
+    // Measured once on a converter prepared like every other: a few tones, no common period,
+    // fed at speed 1 and matched against the input at whole-frame offsets.
+    static const int measured = [] {
+        soxr *s = create();
+        const int frames = 8192, maxOffset = 1024;
+        std::vector<float> in(size_t(frames) * 2), out(size_t(frames + maxOffset) * 2, 0.f);
+        for (int i = 0; i < frames; ++i)
+            in[size_t(i) * 2] = in[size_t(i) * 2 + 1] = float(0.3 * std::sin(2 * M_PI * 440.0 * i / 44100)
+                + 0.3 * std::sin(2 * M_PI * 1234.5 * i / 44100) + 0.3 * std::sin(2 * M_PI * 3071.3 * i / 44100));
+        size_t fed = 0, got = 0;
+        while (fed < size_t(frames) && s) {
+            size_t used = 0, made = 0;
+            soxr_process(s, in.data() + fed * 2, std::min<size_t>(512, frames - fed), &used,
+                         out.data() + got * 2, size_t(frames + maxOffset) - got, &made);
+            fed += used;
+            got += made;
+            if (!used && !made)
+                break;
+        }
+        soxr_delete(s);
+        int best = 0;
+        double bestError = 1e30;
+        for (int offset = 0; offset < maxOffset; ++offset) {
+            double e = 0;
+            for (int k = 1000; k < 4000; ++k) {
+                const double d = double(out[size_t(k + offset) * 2]) - in[size_t(k) * 2];
+                e += d * d;
+            }
+            if (e < bestError) {
+                bestError = e;
+                best = offset;
+            }
+        }
+        return best;
+    }();
+    return measured;
+}
 
 Resampler::Resampler()
 {
-    kernels(); // build the tables now, never on the audio thread
-    reset();
+    latency();
+    m_active = create();
+    m_reserve.store(create(), std::memory_order_release);
 }
 
-void Resampler::reset()
+Resampler::~Resampler()
 {
-    std::fill(m_buf, m_buf + kHalf * 2, 0.f);
-    m_frames = kHalf;
-    m_pos = kHalf;
-    m_inputEnd = -1;
+    soxr_delete(m_active);
+    soxr_delete(m_reserve.exchange(nullptr));
+    soxr_delete(m_retired.exchange(nullptr));
 }
 
-void Resampler::remember(const float *frames, int count)
+void Resampler::maintain()
 {
-    if (count >= kHalf) {
-        std::memcpy(m_memory, frames + size_t(count - kHalf) * 2, sizeof m_memory);
-        m_remembered = kHalf;
-        return;
-    }
-    const int keep = std::min(m_remembered, kHalf - count);
-    std::memmove(m_memory, m_memory + size_t(m_remembered - keep) * 2, size_t(keep) * 2 * sizeof(float));
-    std::memcpy(m_memory + size_t(keep) * 2, frames, size_t(count) * 2 * sizeof(float));
-    m_remembered = keep + count;
+    if (soxr *old = m_retired.exchange(nullptr, std::memory_order_acq_rel))
+        soxr_delete(old);
+    if (!m_reserve.load(std::memory_order_acquire))
+        m_reserve.store(create(), std::memory_order_release);
 }
 
-void Resampler::resumeFromMemory()
+bool Resampler::restart()
 {
-    reset();
-    const int n = m_remembered;
-    std::memcpy(m_buf + size_t(kHalf - n) * 2, m_memory, size_t(n) * 2 * sizeof(float));
-    m_remembered = 0;
-}
-
-bool Resampler::fill(int needed, Pull pull, void *context)
-{
-    // Slide the frames still needed to the front.
-    const int first = std::max(0, int(m_pos) - kHalf + 1);
-    if (first > 0) {
-        std::memmove(m_buf, m_buf + size_t(first) * 2, size_t(m_frames - first) * 2 * sizeof(float));
-        m_frames -= first;
-        m_pos -= first;
-        if (m_inputEnd >= 0)
-            m_inputEnd -= first;
-        needed -= first;
-    }
-    needed = std::min(needed, kCapacity);
-    while (m_frames < needed && m_inputEnd < 0) {
-        const int got = pull(context, m_buf + size_t(m_frames) * 2, needed - m_frames);
-        if (got <= 0) {
-            m_inputEnd = m_frames;
-            break;
-        }
-        m_frames += got;
-    }
-    if (m_frames < needed) {
-        // After the end, silence lets the filter play out the last frames.
-        std::fill(m_buf + size_t(m_frames) * 2, m_buf + size_t(needed) * 2, 0.f);
-        m_frames = needed;
-    }
+    if (m_retired.load(std::memory_order_acquire))
+        return false; // the last one has not been collected yet
+    soxr *fresh = m_reserve.exchange(nullptr, std::memory_order_acq_rel);
+    if (!fresh)
+        return false;
+    m_retired.store(m_active, std::memory_order_release);
+    m_active = fresh;
+    m_step = 1.0; // the reserve was left at this speed
     return true;
 }
 
-VELARIX_VECTOR_CLONES
-int Resampler::process(double step, float *out, int frames, Pull pull, void *context)
+void Resampler::setStep(double step)
 {
-    step = std::clamp(step, 1e-3, kStepLimits.back());
-    size_t table = 0;
-    while (table + 1 < kStepLimits.size() && step > kStepLimits[table])
-        ++table;
-    const v4 *base = kernels().data.get() + table * kPhases * kTaps / 2;
+    step = std::clamp(step, 1e-3, kMaxStep);
+    if (step == m_step || !m_active)
+        return;
+    m_step = step;
+    soxr_set_io_ratio(m_active, step, kGlide);
+}
 
-    int done = 0;
-    while (done < frames) {
-        // Work in slices that always fit the buffer.
-        const int slice = std::min(frames - done, int((kCapacity - 2 * kTaps) / step) - 1);
-        fill(int(std::ceil(m_pos + slice * step)) + kHalf + 1, pull, context);
-        for (int n = 0; n < slice; ++n) {
-            if (m_inputEnd >= 0 && m_pos >= m_inputEnd)
-                return done;
-            const int idx = int(m_pos);
-            const int phase = std::min(kPhases - 1, int((m_pos - idx) * kPhases));
-            const v4 *k = base + size_t(phase) * kTaps / 2;
-            const float *x = m_buf + size_t(idx - kHalf + 1) * 2;
-            v4 acc = {0, 0, 0, 0};
-            for (int i = 0; i < kTaps / 2; ++i) {
-                v4 pair; // two stereo frames
-                std::memcpy(&pair, x + 4 * i, sizeof pair);
-                acc += k[i] * pair;
-            }
-            out[2 * done] = acc[0] + acc[2];
-            out[2 * done + 1] = acc[1] + acc[3];
-            ++done;
-            m_pos += step;
-        }
-    }
-    return done;
+int Resampler::process(const float *in, int frames, int *used, float *out, int maxOut)
+{
+    size_t idone = 0, odone = 0;
+    if (m_active)
+        soxr_process(m_active, in, in ? size_t(frames) : 0, &idone, out, size_t(maxOut), &odone);
+    if (used)
+        *used = int(idone);
+    return int(odone);
 }
 
 } // namespace audio

@@ -1,52 +1,48 @@
 #pragma once
-// Stereo band-limited resampler for the decks' pitch: a 16-tap windowed-sinc polyphase
-// filter whose cut-off follows the speed, so playing faster never folds treble back down.
-// Cheap enough (about 40 multiply-adds a frame) to pitch every stream of a card at once.
-#include <cstdint>
+// A deck's pitch and rate conversion: libsoxr in its variable-rate mode, stereo float.
+//
+// The audio thread resamples; starting afresh (after a seek) must not allocate there, so a
+// second, fresh converter always waits in reserve. A worker thread calls maintain() to
+// delete the used one and prepare the next reserve.
+#include <atomic>
+#include <cstddef>
+
+struct soxr;
 
 namespace audio {
 
 class Resampler
 {
 public:
-    static constexpr int kTaps = 16;
-    static constexpr int kHalf = kTaps / 2;
-
-    // Supplies up to `frames` interleaved stereo frames; returns how many, 0 at the end.
-    using Pull = int (*)(void *context, float *dst, int frames);
+    // Highest input frames per output frame: 100 kHz played on a 44.1 kHz card.
+    static constexpr double kMaxStep = 2.3;
 
     Resampler();
+    ~Resampler();
+    Resampler(const Resampler &) = delete;
+    Resampler &operator=(const Resampler &) = delete;
 
-    // Forgets everything: the next output starts at the next input frame, with silence before it.
-    void reset();
-    // Forgets the remembered frames too (after a seek).
-    void forget()
-    {
-        reset();
-        m_remembered = 0;
-    }
-    // While the stream plays unresampled, keeps its last frames so a later switch to
-    // resampling continues without a seam.
-    void remember(const float *frames, int count);
-    // Starts resampling right after the remembered frames.
-    void resumeFromMemory();
+    // ---- worker thread ----
+    void maintain();
 
-    // Writes `frames` output frames, reading `step` input frames per output frame (a step of
-    // 1.06 plays 6 % faster). Returns the frames written; fewer than asked once the input has
-    // ended and its last frame has been played out.
-    int process(double step, float *out, int frames, Pull pull, void *context);
+    // ---- audio thread ----
+    // Swaps in the fresh reserve. False while none is ready yet (the caller waits a block).
+    bool restart();
+    // Sets the speed; a change glides there over some 23 ms.
+    void setStep(double step);
+    double step() const { return m_step; }
+    // Feeds up to `frames` input frames (nullptr: the input has ended) and writes up to
+    // `maxOut` output frames. Returns the output frames written; *used the input consumed.
+    int process(const float *in, int frames, int *used, float *out, int maxOut);
+    // Output frames a fresh converter sends before the one that matches its first input.
+    static int latency();
 
 private:
-    static constexpr int kCapacity = 4096 + kTaps; // input frames held at most
-
-    bool fill(int needed, Pull pull, void *context);
-
-    float m_buf[kCapacity * 2];
-    int m_frames = 0;       // valid input frames in m_buf
-    double m_pos = kHalf;   // input position of the next output frame, in m_buf frames
-    int m_inputEnd = -1;    // frame index in m_buf where the input ended, -1 while it goes on
-    float m_memory[kHalf * 2];
-    int m_remembered = 0;
+    static soxr *create();
+    soxr *m_active = nullptr;
+    std::atomic<soxr *> m_reserve{nullptr};
+    std::atomic<soxr *> m_retired{nullptr};
+    double m_step = 1.0;
 };
 
 } // namespace audio

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 namespace audio {
 
@@ -12,12 +11,25 @@ constexpr uint32_t kGenMask = 0xFFFFFF;
 constexpr int kPrimeChunks = 6; // about 140 ms of sound decoded on the spot
 constexpr int kMinFrequency = 100;
 constexpr int kMaxFrequency = 100000;
+constexpr int kRamp = Stream::kRampFrames;
+constexpr int kAheadCapacity = kMaxBlock + kRamp;
+constexpr int kRecentFrames = 4096; // unpitched source frames kept for a converter taking over
+constexpr int kWarmFrames = 512;    // of them fed before the first frame it must match
+
+// Raised-cosine weight of a ramp at t in [0, 1]: a fade in and the matching fade out sum to 1.
+inline float smooth(float t)
+{
+    return 0.5f - 0.5f * std::cos(float(M_PI) * std::clamp(t, 0.f, 1.f));
+}
 }
 
 Stream::Stream(std::unique_ptr<Decoder> decoder, const QString &path, Decoder::Entry entry)
     : m_path(path)
     , m_entry(entry)
     , m_decoder(std::move(decoder))
+    , m_recent(new float[size_t(kRecentFrames) * 2]())
+    , m_ahead(new float[size_t(kAheadCapacity) * 2]())
+    , m_outgoing(new float[size_t(kRamp) * 2]())
     , m_hist(size_t(kHistoryFrames) * 2, 0.f)
 {
     m_rate = m_decoder->sampleRate();
@@ -100,26 +112,12 @@ bool Stream::seek(int64_t frame)
 {
     if (frame < 0 || (m_lengthExact.load() && frame > m_length.load()))
         return false;
-    std::lock_guard<std::mutex> lock(m_decodeMutex);
-    while (m_consumerBusy.test_and_set(std::memory_order_acquire))
-        std::this_thread::yield(); // the audio thread holds it for one block's mix at most
-    const uint32_t gen = (m_gen.load() + 1) & kGenMask;
+    uint32_t gen = (m_gen.load() + 1) & kGenMask;
+    if (gen == 0)
+        gen = 1; // 0 is the generation no end was ever reached in
     m_seekTarget.store(frame, std::memory_order_relaxed);
     m_position.store(pack(gen, frame), std::memory_order_release);
     m_gen.store(gen, std::memory_order_release);
-    // Both sides are ours now: empty the queue and start over at the new place.
-    m_head.store(m_tail.load());
-    m_chunkOffset = 0;
-    m_consumerEof = false;
-    m_resampling = false;
-    m_resampler.forget();
-    m_mixGen = gen;
-    m_producerGen = gen;
-    m_producerEof = !m_decoder->seek(frame);
-    for (int i = 0; i < kPrimeChunks && !m_producerEof; ++i)
-        if (!produceOne(gen))
-            break;
-    m_consumerBusy.clear(std::memory_order_release);
     return true;
 }
 
@@ -190,9 +188,10 @@ bool Stream::produceOne(uint32_t gen)
 
 bool Stream::fill()
 {
+    m_resampler.maintain();
     bool worked = false;
     for (;;) {
-        // One block per hold of the lock: a seek from the UI thread never waits for more.
+        // One block per hold of the lock, so the offline renderer never waits for more.
         std::lock_guard<std::mutex> lock(m_decodeMutex);
         if (!wantsData())
             break;
@@ -225,6 +224,7 @@ void Stream::dropStale(uint32_t gen)
 
 void Stream::fillAtLeast(int frames)
 {
+    m_resampler.maintain();
     std::lock_guard<std::mutex> lock(m_decodeMutex);
     for (;;) {
         const uint32_t gen = m_gen.load(std::memory_order_acquire);
@@ -268,39 +268,211 @@ void Stream::publishPosition(uint32_t gen, int64_t frame)
     }
 }
 
-int Stream::pull(float *dst, int frames)
+int Stream::peekInput(const float **data)
 {
-    const uint32_t gen = m_mixGen;
-    int got = 0;
     uint32_t head = m_head.load(std::memory_order_relaxed);
     const uint32_t tail = m_tail.load(std::memory_order_acquire);
-    while (got < frames && head != tail) {
-        Chunk &c = m_chunks[head % m_chunks.size()];
-        if (c.gen != gen) {
-            ++head;
-            m_chunkOffset = 0;
-            continue;
+    while (head != tail) {
+        const Chunk &c = m_chunks[head % m_chunks.size()];
+        if (c.gen == m_mixGen && m_chunkOffset < c.frames) {
+            *data = c.data + size_t(m_chunkOffset) * 2;
+            return c.frames - m_chunkOffset;
         }
-        const int take = std::min(c.frames - m_chunkOffset, frames - got);
-        std::memcpy(dst + size_t(got) * 2, c.data + size_t(m_chunkOffset) * 2,
-                    size_t(take) * 2 * sizeof(float));
-        got += take;
-        m_chunkOffset += take;
-        publishPosition(gen, c.start + m_chunkOffset);
-        if (m_chunkOffset >= c.frames) {
-            if (c.eof)
-                m_consumerEof = true;
-            ++head;
-            m_chunkOffset = 0;
-        }
+        if (c.gen == m_mixGen && c.eof)
+            m_consumerEof = true;
+        ++head;
+        m_chunkOffset = 0;
+        m_head.store(head, std::memory_order_release);
     }
-    m_head.store(head, std::memory_order_release);
-    return got;
+    return 0;
 }
 
-int Stream::pullInto(void *self, float *dst, int frames)
+void Stream::consumeInput(int frames)
 {
-    return static_cast<Stream *>(self)->pull(dst, frames);
+    const uint32_t head = m_head.load(std::memory_order_relaxed);
+    const Chunk &c = m_chunks[head % m_chunks.size()];
+    m_chunkOffset += frames;
+    m_inputPos = c.start + m_chunkOffset;
+    if (m_chunkOffset >= c.frames) {
+        if (c.eof)
+            m_consumerEof = true;
+        m_chunkOffset = 0;
+        m_head.store(head + 1, std::memory_order_release);
+    }
+}
+
+float Stream::aheadSample(int frame, int channel) const
+{
+    if (frame >= m_aheadFrames)
+        return 0.f;
+    float v = m_ahead[size_t(frame) * 2 + size_t(channel)];
+    if (m_aheadReal >= 0) {
+        // The track's last few milliseconds fade, so a file that stops mid-wave ends softly.
+        const int left = m_aheadReal - frame;
+        v = left <= 0 ? 0.f : left < kRamp ? v * smooth(float(left) / kRamp) : v;
+    }
+    return v;
+}
+
+void Stream::moveAheadToOutgoing()
+{
+    m_outgoingEnv = m_env;
+    m_outgoingPos = 0;
+    m_outgoingFrames = m_env > 0.f ? kRamp : 0;
+    for (int i = 0; i < m_outgoingFrames; ++i) {
+        m_outgoing[size_t(i) * 2] = aheadSample(m_peeked + i, 0);
+        m_outgoing[size_t(i) * 2 + 1] = aheadSample(m_peeked + i, 1);
+    }
+    m_env = 0.f;
+    m_aheadFrames = 0;
+    m_aheadReal = -1;
+    m_peeked = 0;
+}
+
+void Stream::restartOutput(uint32_t gen)
+{
+    moveAheadToOutgoing();
+    m_mixGen = gen;
+    m_genStarted = false;
+    m_genFlowing = false;
+    m_consumerEof = false;
+    m_chunkOffset = 0;
+    dropStale(gen);
+    m_inputPos = m_seekTarget.load(std::memory_order_relaxed);
+    m_resampling = false;
+    m_resamplerEnded = false;
+    m_recentFrames = 0;
+    m_feedRecent = 0;
+    m_discard = 0;
+}
+
+void Stream::consumeAhead(int frames)
+{
+    frames = std::min(frames, m_aheadFrames);
+    if (frames <= 0)
+        return;
+    std::memmove(m_ahead.get(), m_ahead.get() + size_t(frames) * 2,
+                 size_t(m_aheadFrames - frames) * 2 * sizeof(float));
+    m_aheadFrames -= frames;
+    if (m_aheadReal >= 0)
+        m_aheadReal = std::max(0, m_aheadReal - frames);
+}
+
+bool Stream::startResampler()
+{
+    if (!m_resampler.restart())
+        return false;
+    // The converter sends the silence it was warmed with first: drop it, so the sound starts now.
+    m_discard = Resampler::latency();
+    m_feedRecent = 0;
+    m_resampling = true;
+    m_resamplerEnded = false;
+    return true;
+}
+
+bool Stream::switchToResampler()
+{
+    // The frames waiting to be sent were taken unpitched. The converter starts a little
+    // before them, on the same source frames, and its sound replaces theirs by a cross-fade.
+    const int ahead = std::min(m_aheadFrames, m_recentFrames);
+    const int warm = std::min(kWarmFrames, m_recentFrames - ahead);
+    if (!startResampler())
+        return false;
+    m_feedRecent = warm + ahead;
+    m_discard += warm;
+    moveAheadToOutgoing();
+    return true;
+}
+
+int Stream::produceDirect(float *dst, int wanted)
+{
+    int produced = 0;
+    while (produced < wanted) {
+        const float *src = nullptr;
+        const int avail = peekInput(&src);
+        if (avail <= 0)
+            break;
+        const int n = std::min(avail, wanted - produced);
+        std::memcpy(dst + size_t(produced) * 2, src, size_t(n) * 2 * sizeof(float));
+        for (int i = 0; i < n; ++i) {
+            m_recent[size_t(m_recentWrite) * 2] = src[2 * i];
+            m_recent[size_t(m_recentWrite) * 2 + 1] = src[2 * i + 1];
+            m_recentWrite = (m_recentWrite + 1) & (kRecentFrames - 1);
+        }
+        m_recentFrames = std::min(kRecentFrames, m_recentFrames + n);
+        consumeInput(n);
+        produced += n;
+    }
+    return produced;
+}
+
+int Stream::produceResampled(float *dst, int wanted)
+{
+    int produced = 0;
+    while (produced < wanted) {
+        const float *src = nullptr;
+        int avail = 0;
+        const bool fromRecent = m_feedRecent > 0;
+        if (fromRecent) {
+            const int at = (m_recentWrite - m_feedRecent) & (kRecentFrames - 1);
+            avail = std::min(m_feedRecent, kRecentFrames - at);
+            src = m_recent.get() + size_t(at) * 2;
+        } else {
+            avail = peekInput(&src);
+        }
+        float *o = dst + size_t(produced) * 2;
+        const int room = wanted - produced;
+        int used = 0, got = 0;
+        if (avail > 0) {
+            const int give = std::min(avail, int(std::ceil((room + m_discard) * m_resampler.step())) + 8);
+            got = m_resampler.process(src, give, &used, o, room);
+            if (fromRecent)
+                m_feedRecent -= used;
+            else if (used > 0)
+                consumeInput(used);
+        } else if (m_consumerEof && !m_resamplerEnded) {
+            got = m_resampler.process(nullptr, 0, &used, o, room); // play out what it holds
+            if (got == 0)
+                m_resamplerEnded = true;
+        }
+        if (used == 0 && got == 0)
+            break; // no input now, or the end
+        if (m_discard > 0 && got > 0) {
+            const int drop = std::min(got, m_discard);
+            std::memmove(o, o + size_t(drop) * 2, size_t(got - drop) * 2 * sizeof(float));
+            got -= drop;
+            m_discard -= drop;
+        }
+        produced += got;
+    }
+    return produced;
+}
+
+void Stream::produce(int wanted, int frequency)
+{
+    if (wanted <= 0 || m_aheadReal >= 0)
+        return;
+    if (!m_resampling && frequency != kCardRate) {
+        // Without a converter ready, a start waits a block; a pitch change goes on unpitched.
+        const bool fresh = m_recentFrames == 0 && m_aheadFrames == 0;
+        if (!(fresh ? startResampler() : switchToResampler()) && fresh)
+            return;
+    }
+    if (m_resampling)
+        m_resampler.setStep(double(frequency) / kCardRate);
+    wanted = std::min(wanted, kAheadCapacity - m_aheadFrames);
+    float *dst = m_ahead.get() + size_t(m_aheadFrames) * 2;
+    const int got = m_resampling ? produceResampled(dst, wanted) : produceDirect(dst, wanted);
+    if (got > 0) {
+        m_genStarted = true;
+        for (int done = 0; done < got; done += kMaxBlock)
+            m_dsp.process(dst + size_t(done) * 2, std::min(kMaxBlock, got - done));
+        m_aheadFrames += got;
+    }
+    const float *more = nullptr;
+    const bool ended = m_resampling ? m_resamplerEnded : m_consumerEof && !peekInput(&more);
+    if (ended && got < wanted)
+        m_aheadReal = m_aheadFrames;
 }
 
 void Stream::writeHistory(const float *buf, int frames)
@@ -319,62 +491,63 @@ void Stream::writeHistory(const float *buf, int frames)
     m_histSeq.store(s + 2, std::memory_order_release);
 }
 
-bool Stream::mixInto(float *out, int frames, float *scratch)
+int Stream::sendAhead(float *out, int from, int frames, float envTarget)
 {
-    if (m_state.load(std::memory_order_acquire) != Playing)
-        return true;
-    if (m_consumerBusy.test_and_set(std::memory_order_acquire))
-        return true; // a seek is being made: this block goes without the stream
-    struct Release
-    {
-        std::atomic_flag &flag;
-        ~Release() { flag.clear(std::memory_order_release); }
-    } release{m_consumerBusy};
+    const float step = 1.f / kRamp;
+    const bool nearEnd = m_aheadReal >= 0 && m_aheadReal < from + frames + kRamp;
+    if (m_env == 1.f && envTarget == 1.f && m_outgoingPos >= m_outgoingFrames && !nearEnd
+        && from + frames <= m_aheadFrames) {
+        // Playing on, nothing fading: the plain mix.
+        const float *in = m_ahead.get() + size_t(from) * 2;
+        for (int i = 0; i < frames; ++i) {
+            out[2 * i] += in[2 * i] * (m_blockGainL + m_blockStepL * float(i + 1));
+            out[2 * i + 1] += in[2 * i + 1] * (m_blockGainR + m_blockStepR * float(i + 1));
+        }
+        return frames;
+    }
+    int audible = 0;
+    for (int i = 0; i < frames; ++i) {
+        if (m_env != envTarget)
+            m_env = envTarget > m_env ? std::min(envTarget, m_env + step) : std::max(envTarget, m_env - step);
+        const float w = smooth(m_env);
+        float l = 0.f, r = 0.f;
+        if (w > 0.f) {
+            l = aheadSample(from + i, 0) * w;
+            r = aheadSample(from + i, 1) * w;
+            ++audible;
+        }
+        if (m_outgoingPos < m_outgoingFrames) {
+            m_outgoingEnv = std::max(0.f, m_outgoingEnv - step);
+            const float tw = smooth(m_outgoingEnv);
+            l += m_outgoing[size_t(m_outgoingPos) * 2] * tw;
+            r += m_outgoing[size_t(m_outgoingPos) * 2 + 1] * tw;
+            ++m_outgoingPos;
+        }
+        out[2 * i] += l * (m_blockGainL + m_blockStepL * float(i + 1));
+        out[2 * i + 1] += r * (m_blockGainR + m_blockStepR * float(i + 1));
+    }
+    return audible;
+}
+
+int64_t Stream::outputPosition() const
+{
+    double behind = m_aheadFrames;
+    if (m_resampling)
+        behind = m_feedRecent + (behind + Resampler::latency()) * m_resampler.step();
+    return std::max<int64_t>(0, m_inputPos - int64_t(std::llround(behind)));
+}
+
+bool Stream::mixInto(float *out, int frames)
+{
+    const int state = m_state.load(std::memory_order_acquire);
     const uint32_t gen = m_gen.load(std::memory_order_acquire);
-    if (gen != m_mixGen) {
-        m_mixGen = gen;
-        m_consumerEof = false;
-        m_resampling = false;
-        m_resampler.forget();
-        dropStale(gen);
-    }
-    const int frequency = m_frequency.load(std::memory_order_relaxed);
-    bool eofQueued = m_consumerEof;
-    const int queued = queuedFrames(gen, &eofQueued);
-    int got = 0;
-    if (frequency == kCardRate && !m_resampling) {
-        if (queued < frames && !eofQueued) {
-            m_stalled = true;
-            return false;
-        }
-        got = pull(scratch, frames);
-        m_resampler.remember(scratch, got);
-    } else {
-        const double step = double(frequency) / kCardRate;
-        const int need = int(std::ceil(frames * step)) + Resampler::kTaps;
-        if (queued < need && !eofQueued) {
-            m_stalled = true;
-            return false;
-        }
-        if (!m_resampling) {
-            m_resampler.resumeFromMemory(); // continues seamlessly after the unpitched frames
-            m_resampling = true;
-        }
-        got = m_resampler.process(step, scratch, frames, &Stream::pullInto, this);
-    }
-    m_stalled = false;
-    if (got < frames)
-        std::fill(scratch + size_t(got) * 2, scratch + size_t(frames) * 2, 0.f);
-    if (m_consumerEof && got < frames) {
-        // Played out: the stream stops by itself, as a card's channel does.
-        m_ranOutGen.store(gen, std::memory_order_release);
-        int expected = Playing;
-        m_state.compare_exchange_strong(expected, Stopped);
-    }
+    if (gen != m_mixGen)
+        restartOutput(gen);
+    const bool playing = state == Playing;
+    if (!playing && m_env <= 0.f && m_outgoingPos >= m_outgoingFrames)
+        return true;
 
-    m_dsp.process(scratch, frames);
-    writeHistory(scratch, frames);
-
+    // Volume and pan glide over the block, so a fader move never clicks.
     const float vol = float(m_volume.load(std::memory_order_relaxed)) / 100.f;
     const int pan = m_pan.load(std::memory_order_relaxed);
     const float gl = vol * (pan > 0 ? float(100 - pan) / 100.f : 1.f);
@@ -383,18 +556,50 @@ bool Stream::mixInto(float *out, int frames, float *scratch)
         m_gainL = gl;
         m_gainR = gr;
     }
-    // Ramp volume and pan over the block so a fader move never clicks.
-    const float dl = (gl - m_gainL) / float(frames), dr = (gr - m_gainR) / float(frames);
-    float cl = m_gainL, cr = m_gainR;
-    for (int i = 0; i < frames; ++i) {
-        cl += dl;
-        cr += dr;
-        out[2 * i] += scratch[2 * i] * cl;
-        out[2 * i + 1] += scratch[2 * i + 1] * cr;
-    }
+    m_blockGainL = m_gainL;
+    m_blockGainR = m_gainR;
+    m_blockStepL = (gl - m_gainL) / float(frames);
+    m_blockStepR = (gr - m_gainR) / float(frames);
     m_gainL = gl;
     m_gainR = gr;
-    return true;
+
+    if (!playing) {
+        // Stopped or paused: fade out the frames ahead but keep them, so a resume continues
+        // from the very frame the position shows.
+        m_peeked += sendAhead(out, m_peeked, frames, 0.f);
+        return true;
+    }
+    if (m_peeked > 0) {
+        if (m_env > 0.f)
+            consumeAhead(m_peeked); // resumed while still fading: those frames were heard
+        m_peeked = 0;
+    }
+    produce(frames + kRamp - m_aheadFrames, m_frequency.load(std::memory_order_relaxed));
+    const bool ended = m_aheadReal >= 0;
+    bool fed = true;
+    if (m_aheadFrames >= frames + kRamp || ended) {
+        m_stalled = false;
+        m_genFlowing = true;
+        sendAhead(out, 0, frames, 1.f);
+        writeHistory(m_ahead.get(), std::min(frames, m_aheadFrames));
+        consumeAhead(frames);
+        if (ended && m_aheadReal == 0) {
+            // Played out: the stream stops by itself, as a card's channel does.
+            m_ranOutGen.store(gen, std::memory_order_release);
+            int expected = Playing;
+            m_state.compare_exchange_strong(expected, Stopped);
+        }
+    } else {
+        // The file does not deliver: fade out on the frames ahead, go on when it does.
+        m_stalled = true;
+        fed = !m_genFlowing;
+        const int fading = std::min(m_aheadFrames, int(std::ceil(m_env * kRamp)));
+        sendAhead(out, 0, frames, 0.f);
+        consumeAhead(fading);
+    }
+    if (m_genStarted)
+        publishPosition(gen, outputPosition());
+    return fed;
 }
 
 } // namespace audio

@@ -2,10 +2,10 @@
 // One playing file: its decoder, a read-ahead queue filled by a worker, the attributes and
 // effect stages the UI thread sets, and the mixing of one block on the audio thread.
 //
-// Threads: the UI thread owns the control calls; one producer (the decode worker, or the
-// offline renderer) calls fill(); one audio thread calls mixInto(). The queue is single
-// producer / single consumer; seeks bump a generation number so stale chunks are dropped
-// by the consumer instead of being cleared under a lock.
+// Threads: the UI thread owns the control calls and never touches the file; one producer
+// (the stream's own worker, or the offline renderer) calls fill(); one audio thread calls
+// mixInto(). The queue is single producer / single consumer; seeks bump a generation number
+// so stale chunks are dropped by the consumer instead of being cleared under a lock.
 #include "AudioTypes.h"
 #include "Decoder.h"
 #include "DspChain.h"
@@ -47,8 +47,8 @@ public:
     bool lengthExact() const { return m_lengthExact.load(std::memory_order_acquire); }
     void setExactLength(int64_t frames);
     int64_t positionFrames() const;
-    // Seeks and decodes the first blocks at the new place right away, so a Play that
-    // follows at once has sound from its first block.
+    // Seeks without waiting for the file: the producer moves the decoder and the mixer
+    // fades from the old place to the new one once its sound is there.
     bool seek(int64_t frame);
     // The stream played through its last decoded frame since the last seek.
     bool ranOut() const;
@@ -69,7 +69,11 @@ public:
 
     // ---- audio thread ----
     // Adds one block to `out`. Returns false when a playing stream had no data (underrun).
-    bool mixInto(float *out, int frames, float *scratch);
+    // Every start, stop, pause, seek, end and dropout reaches `out` through a short ramp:
+    // the stream works kRampFrames ahead of what it sends, so it always has sound to fade.
+    bool mixInto(float *out, int frames);
+
+    static constexpr int kRampFrames = 256; // 5.8 ms
 
 private:
     struct Chunk
@@ -80,13 +84,27 @@ private:
         int64_t start = 0;
         float data[kMaxBlock * 2];
     };
-    static int pullInto(void *self, float *dst, int frames);
-    int pull(float *dst, int frames);
     int queuedFrames(uint32_t gen, bool *eof) const;
     void dropStale(uint32_t gen);
     bool produceOne(uint32_t gen);
     void publishPosition(uint32_t gen, int64_t frame);
     void writeHistory(const float *buf, int frames);
+
+    // Audio thread: the input queue.
+    int peekInput(const float **data);
+    void consumeInput(int frames);
+    // Audio thread: the processed frames waiting to be sent.
+    void restartOutput(uint32_t gen);
+    void produce(int wanted, int frequency);
+    int produceDirect(float *dst, int wanted);
+    int produceResampled(float *dst, int wanted);
+    bool startResampler();
+    bool switchToResampler();
+    void moveAheadToOutgoing();
+    float aheadSample(int frame, int channel) const;
+    void consumeAhead(int frames);
+    int sendAhead(float *out, int from, int frames, float envTarget);
+    int64_t outputPosition() const;
 
     static uint64_t pack(uint32_t gen, int64_t frame)
     {
@@ -118,15 +136,30 @@ private:
     uint32_t m_producerGen = 0;
     bool m_producerEof = false;
 
-    // Audio-thread side. A seek from the UI thread takes the consumer's place for a moment;
-    // the audio thread never waits for it, it skips the stream for that block instead.
-    std::atomic_flag m_consumerBusy = ATOMIC_FLAG_INIT;
+    // Audio-thread side.
     uint32_t m_mixGen = 0;
+    bool m_genStarted = false;  // sound of this generation has reached the mixer
+    bool m_genFlowing = false;  // and a whole block of it was sent: a dry queue now is a dropout
     int m_chunkOffset = 0;
     bool m_consumerEof = false;
+    int64_t m_inputPos = 0;     // source frame after the last one taken from the queue
     Resampler m_resampler;
-    bool m_resampling = false; // once pitched, a stream stays on the resampler until a seek
+    bool m_resampling = false;  // once pitched, a stream stays on the resampler until a seek
+    bool m_resamplerEnded = false;
+    std::unique_ptr<float[]> m_recent; // the last source frames played unpitched
+    int m_recentWrite = 0, m_recentFrames = 0;
+    int m_feedRecent = 0;       // of them still to give a converter that takes over
+    int m_discard = 0;          // converter output frames to drop before the sound lines up
+    std::unique_ptr<float[]> m_ahead;  // processed frames not yet sent
+    int m_aheadFrames = 0;
+    int m_aheadReal = -1;       // after the end: how many of them are sound, -1 before it
+    int m_peeked = 0;           // frames heard in a fade-out that kept them for a resume
+    float m_env = 0.f;          // 0 silent .. 1 full
+    std::unique_ptr<float[]> m_outgoing; // the old sound fading out under the new
+    int m_outgoingFrames = 0, m_outgoingPos = 0;
+    float m_outgoingEnv = 0.f;
     float m_gainL = -1.f, m_gainR = -1.f;
+    float m_blockGainL = 0.f, m_blockGainR = 0.f, m_blockStepL = 0.f, m_blockStepR = 0.f;
     DspChain m_dsp;
 
     // History for the spectrum, published with a sequence lock.

@@ -1,0 +1,409 @@
+// What a listener hears, measured on the output: no click from any move, a limiter that
+// keeps the mix under full scale and leaves quieter sound alone, clean pitch conversion,
+// and a deck that keeps playing while another player is stuck on a file.
+#include "TestSupport.h"
+#include "audio/AudioEngine.h"
+#include "audio/Decoder.h"
+#include "audio/Mixer.h"
+#include "audio/OutputBackend.h"
+#include "audio/Stream.h"
+#include "audio/TMorvelBass.h"
+#include "settings/funcoes.h"
+
+#include <QElapsedTimer>
+#include <atomic>
+#include <cmath>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using audio::AudioEngine;
+using namespace testsupport;
+
+namespace {
+
+constexpr int kRate = audio::kCardRate;
+constexpr int kMs = kRate / 1000;
+const int kCentres[10] = {32, 64, 128, 250, 500, 1000, 2000, 4000, 8000, 16000};
+
+// A float WAV of an expression of t, the same on both sides.
+QString sound(const QString &name, const QString &expr, double seconds, int rate = kRate)
+{
+    return ffmpeg({"-f", "lavfi", "-i", QStringLiteral("aevalsrc=%1|%1:s=%2:d=%3").arg(expr).arg(rate).arg(seconds),
+                   "-c:a", "pcm_f32le"},
+                  name);
+}
+
+// A player on the offline card and the left side of what the card played.
+struct Deck
+{
+    TMorvelBass player;
+    std::vector<float> left;
+    explicit Deck(const QString &file)
+    {
+        player.OpenDevice(1);
+        player.LoadFile(file);
+        player.SetPosition(0);
+        player.Play();
+    }
+    void run(double seconds)
+    {
+        const int frames = int(seconds * kRate);
+        std::vector<float> block(size_t(frames) * 2);
+        AudioEngine::instance().renderOffline(1, block.data(), frames);
+        for (int i = 0; i < frames; ++i)
+            left.push_back(block[size_t(i) * 2]);
+    }
+    int now() const { return int(left.size()); }
+};
+
+double curvaturePeak(const std::vector<float> &x, int from, int to)
+{
+    from = std::max(from, 1);
+    to = std::min(to, int(x.size()) - 1);
+    double peak = 0;
+    for (int i = from; i < to; ++i)
+        peak = std::max(peak, std::fabs(double(x[size_t(i) + 1]) - 2.0 * x[size_t(i)] + x[size_t(i) - 1]));
+    return peak;
+}
+
+// Peak of the second difference from 10 ms before the move to 40 ms after it, over its peak
+// in the steady sound before or after (the louder of the two).
+double clickRatio(const std::vector<float> &x, int first, int last)
+{
+    const double around = curvaturePeak(x, first - 10 * kMs, last + 40 * kMs);
+    const double steady = std::max(curvaturePeak(x, first - 250 * kMs, first - 50 * kMs),
+                                   curvaturePeak(x, last + 100 * kMs, last + 300 * kMs));
+    return steady > 0 ? around / steady : 1e9;
+}
+
+// Level of a sine of known frequency and the rest once it is taken out, in dB under it.
+double thdPlusNoise(const std::vector<float> &x, int from, int to, double hz, double *level)
+{
+    double ss = 0, cc = 0, sc = 0, xs = 0, xc = 0;
+    const double w = 2 * M_PI * hz / kRate;
+    for (int i = from; i < to; ++i) {
+        const double s = std::sin(w * i), c = std::cos(w * i);
+        ss += s * s;
+        cc += c * c;
+        sc += s * c;
+        xs += x[size_t(i)] * s;
+        xc += x[size_t(i)] * c;
+    }
+    const double det = ss * cc - sc * sc;
+    const double a = (xs * cc - xc * sc) / det, b = (xc * ss - xs * sc) / det;
+    double e = 0;
+    for (int i = from; i < to; ++i) {
+        const double r = x[size_t(i)] - a * std::sin(w * i) - b * std::cos(w * i);
+        e += r * r;
+    }
+    *level = std::sqrt((a * a + b * b) / 2);
+    return 20 * std::log10(std::sqrt(e / (to - from)) / *level);
+}
+
+// A named pipe whose writer sends a WAV header and `seconds` of sound (none: not even the
+// header), then holds it open without sending more, as a drive that stopped answering.
+class StuckPipe
+{
+public:
+    StuckPipe(const QString &path, double seconds)
+        : m_path(QFile::encodeName(path))
+    {
+        ::unlink(m_path.constData());
+        QVERIFY(::mkfifo(m_path.constData(), 0600) == 0);
+        m_writer = std::thread([this, seconds] { write(seconds); });
+    }
+    ~StuckPipe()
+    {
+        m_quit = true;
+        m_writer.join();
+        ::unlink(m_path.constData());
+    }
+    QString path() const { return QFile::decodeName(m_path); }
+
+private:
+    void write(double seconds)
+    {
+        int fd = -1;
+        while (!m_quit && fd < 0) {
+            fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        if (fd < 0)
+            return;
+        QByteArray data;
+        QDataStream out(&data, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::LittleEndian);
+        if (seconds > 0) {
+            const quint32 announced = 60 * kRate * 4;
+            out.writeRawData("RIFF", 4);
+            out << quint32(36 + announced);
+            out.writeRawData("WAVEfmt ", 8);
+            out << quint32(16) << quint16(1) << quint16(2) << quint32(kRate) << quint32(kRate * 4) << quint16(4) << quint16(16);
+            out.writeRawData("data", 4);
+            out << announced;
+            for (int i = 0; i < int(seconds * kRate); ++i) {
+                const qint16 v = qint16(8000 * std::sin(2 * M_PI * 440 * i / kRate));
+                out << v << v;
+            }
+        }
+        int sent = 0;
+        while (!m_quit) {
+            if (sent < data.size()) {
+                const ssize_t n = ::write(fd, data.constData() + sent, size_t(data.size() - sent));
+                if (n > 0)
+                    sent += int(n);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ::close(fd);
+    }
+    QByteArray m_path;
+    std::atomic<bool> m_quit{false};
+    std::thread m_writer;
+};
+
+} // namespace
+
+class TestSound : public QObject
+{
+    Q_OBJECT
+
+    QString m_music, m_clip, m_low;
+
+private slots:
+    void initTestCase()
+    {
+        AudioEngine::instance().setBackend(std::make_unique<audio::OfflineBackend>(QStringList{"Placa 1", "Placa 2"}));
+        funcoes::setMessageHook([](const QString &) {});
+        // A low note shows a click at once; the 1 kHz tone gives the steady curvature of music.
+        m_music = sound("music.wav", "0.3*sin(2*PI*60*t)+0.1*sin(2*PI*1000*t)", 12);
+        m_low = sound("low.wav", "0.1*sin(2*PI*40*t)", 4); // under the limiter even at +10 dB
+        m_clip = sound("clip.wav", "0.3*sin(2*PI*60*t)+0.1*sin(2*PI*1000*t)", 1.0123); // ends mid-wave
+    }
+
+    void transportMovesDoNotClick_data()
+    {
+        QTest::addColumn<QString>("move");
+        for (const char *m : {"stop", "pause", "resume", "seek", "fade end", "looped restart"})
+            QTest::newRow(m) << QString(m);
+    }
+    void transportMovesDoNotClick()
+    {
+        QFETCH(QString, move);
+        const bool looping = move == "looped restart";
+        Deck d(looping ? m_clip : m_music);
+        int first = 0, last = 0;
+        if (looping) {
+            d.player.Looping = true;
+            // The end clock ticks every 60 ms; the restart follows the end within one tick.
+            while (!AudioEngine::instance().ranOut(d.player.Channel) && d.now() < 3 * kRate)
+                d.run(0.06);
+            first = d.now() - 60 * kMs;
+            d.player.EndTick();
+            QVERIFY(AudioEngine::instance().isActive(d.player.Channel));
+            last = d.now();
+        } else {
+            d.run(1.0);
+            first = last = d.now();
+            if (move == "stop") {
+                d.player.Stop();
+            } else if (move == "pause") {
+                d.player.Pause();
+            } else if (move == "resume") {
+                d.player.Pause();
+                d.run(0.5);
+                first = last = d.now();
+                d.player.Play();
+            } else if (move == "seek") {
+                d.player.SetPosition(5321);
+            } else {
+                d.player.FadeOut(500);
+                while (d.player.Playing) {
+                    first = last = d.now();
+                    d.player.FadeTick();
+                    d.run(0.033);
+                }
+            }
+        }
+        d.run(1.0);
+        double ratio = clickRatio(d.left, first, last);
+        if (move == "fade end") // judged against the quiet sound of the fade's last steps
+            ratio = curvaturePeak(d.left, first - 10 * kMs, first + 40 * kMs)
+                  / curvaturePeak(d.left, first - 60 * kMs, first - 20 * kMs);
+        QVERIFY2(ratio <= 1.5, qPrintable(QString::number(ratio)));
+    }
+
+    void controlMovesDoNotClick_data()
+    {
+        QTest::addColumn<QString>("move");
+        for (const char *m : {"32 Hz band +10 dB back to 0 dB", "32 Hz band -10 dB back to 0 dB", "flanger on",
+                              "echo on", "cut on", "frequency slider"})
+            QTest::newRow(m) << QString(m);
+    }
+    void controlMovesDoNotClick()
+    {
+        QFETCH(QString, move);
+        const bool band = move.contains("band");
+        // The band is heard alone on a low note, whose curvature is small: any step shows.
+        Deck d(band ? m_low : m_music);
+        if (band) {
+            d.player.SetEqualizer(true);
+            for (int b = 0; b < 10; ++b)
+                d.player.SetEqualizerBand(b, kCentres[b], b > 0 ? 10 : move.contains("-10") ? 0 : 20);
+        }
+        d.run(1.0);
+        const int first = d.now();
+        if (band) {
+            d.player.SetEqualizerBand(0, kCentres[0], 10);
+            d.run(0.1); // the band glides back
+        } else if (move == "flanger on") {
+            d.player.SetFlanger(true);
+        } else if (move == "echo on") {
+            d.player.SetEcho(true);
+        } else if (move == "cut on") {
+            d.player.SetCut(true);
+        } else {
+            for (int f = 44150; f <= 45100; f += 50) {
+                d.player.setFrequency(f);
+                d.run(0.02);
+            }
+        }
+        const int last = d.now();
+        d.run(1.0);
+        const double ratio = clickRatio(d.left, first, last);
+        QVERIFY2(ratio <= 1.5, qPrintable(QString::number(ratio)));
+    }
+
+    void dropoutFadesOutAndBackIn()
+    {
+        // Decoding held back for half a second: the stream runs dry, then recovers.
+        auto decoder = std::make_unique<audio::Decoder>();
+        QVERIFY(decoder->open(m_music, audio::Decoder::Entry::Plain));
+        auto stream = std::make_shared<audio::Stream>(std::move(decoder), m_music, audio::Decoder::Entry::Plain);
+        audio::Mixer mixer;
+        mixer.attach(stream);
+        stream->seek(0);
+        stream->play();
+        std::vector<float> left, block(size_t(audio::kMaxBlock) * 2);
+        int dry = 0, back = 0;
+        for (int n = 0; n < 100; ++n) {
+            if (n < 40 || n >= 60)
+                stream->fillAtLeast(2 * audio::kMaxBlock);
+            if (n == 40)
+                dry = int(left.size());
+            if (n == 60)
+                back = int(left.size());
+            mixer.render(block.data(), audio::kMaxBlock);
+            for (int i = 0; i < audio::kMaxBlock; ++i)
+                left.push_back(block[size_t(i) * 2]);
+        }
+        QVERIFY(mixer.underruns() > 0);
+        QVERIFY(curvaturePeak(left, back - 100 * kMs, back - 10 * kMs) == 0); // it did go silent
+        const double out = clickRatio(left, dry, dry + 2 * audio::kMaxBlock);
+        const double in = clickRatio(left, back, back);
+        QVERIFY2(out <= 1.5 && in <= 1.5, qPrintable(QString("%1 %2").arg(out).arg(in)));
+        mixer.detach(stream);
+    }
+
+    void limiterKeepsTheMixUnderFullScale()
+    {
+        {
+            Deck d(sound("loud.wav", "0.5*sin(2*PI*110*t)+0.49*sin(2*PI*3000*t)", 4));
+            d.player.SetEqualizer(true);
+            for (int b = 0; b < 10; ++b)
+                d.player.SetEqualizerBand(b, kCentres[b], 20);
+            d.player.SetFlanger(true);
+            d.player.SetFlangerDepth(130, 120, 15);
+            d.run(3.0);
+            float peak = 0;
+            for (float v : d.left)
+                peak = std::max(peak, std::fabs(v));
+            QVERIFY2(peak < 0.99f && peak > 0.9f, qPrintable(QString::number(peak)));
+        }
+        // Below -3 dBFS the sound passes untouched: level and purity of a -6 dBFS sine.
+        Deck d(sound("minus6.wav", "0.501187*sin(2*PI*1000*t)", 3));
+        d.run(2.0);
+        double level = 0;
+        const double thdn = thdPlusNoise(d.left, kRate / 2, 2 * kRate, 1000, &level);
+        QVERIFY2(std::fabs(20 * std::log10(level / (0.501187 / std::sqrt(2.0)))) < 0.001, qPrintable(QString::number(level)));
+        QVERIFY2(thdn < -120, qPrintable(QString::number(thdn)));
+    }
+
+    void pitchConversionIsClean_data()
+    {
+        QTest::addColumn<int>("fileRate");
+        QTest::addColumn<int>("frequency");
+        QTest::newRow("deck at 46746") << 44100 << 46746;
+        QTest::newRow("48 kHz file") << 48000 << 48000;
+    }
+    void pitchConversionIsClean()
+    {
+        QFETCH(int, fileRate);
+        QFETCH(int, frequency);
+        const double speed = double(frequency) / fileRate; // output Hz per Hz of the file
+        auto play = [&](double outHz, double *level) {
+            const QString f = sound(QStringLiteral("pitch_%1_%2.wav").arg(fileRate).arg(outHz),
+                                    QStringLiteral("0.5*sin(2*PI*%1*t)").arg(outHz / speed, 0, 'f', 6), 2.5, fileRate);
+            Deck d(f);
+            d.player.setFrequency(frequency);
+            d.run(2.0);
+            return thdPlusNoise(d.left, kRate / 2, 2 * kRate, outHz, level);
+        };
+        double level = 0;
+        const double thdn = play(1000.0 * speed, &level);
+        QVERIFY2(thdn <= -100, qPrintable(QString::number(thdn)));
+        play(18000, &level);
+        const double treble = 20 * std::log10(level / (0.5 / std::sqrt(2.0)));
+        QVERIFY2(std::fabs(treble) < 0.5, qPrintable(QString::number(treble)));
+    }
+
+    // Real-time cards from here on.
+    void blockedFileStarvesNoOtherDeck()
+    {
+        AudioEngine &engine = AudioEngine::instance();
+        engine.setBackend(std::make_unique<audio::PacedBackend>(QStringList{"Placa 1", "Placa 2"}));
+        QVERIFY(engine.init(1) && engine.init(2)); // the players remember the offline cards as open
+        TMorvelBass deck, centre;
+        deck.OpenDevice(1);
+        centre.OpenDevice(2);
+        deck.LoadFile(sound("deck.wav", "0.3*sin(2*PI*220*t)", 20));
+        deck.SetPosition(0);
+        deck.Play();
+
+        // A file that stops delivering after three seconds, playing on the other card.
+        StuckPipe stalls(fixtureDir() + "/stalls.wav", 3);
+        centre.LoadFile(stalls.path());
+        centre.SetPosition(0);
+        centre.Play();
+        QTest::qWait(3500);
+        // One that never delivers: the load gives up after a while instead of hanging.
+        StuckPipe silent(fixtureDir() + "/silent.wav", 0);
+        TMorvelBass other;
+        other.OpenDevice(2);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY_THROWS_EXCEPTION(audio::LoadError, other.LoadFile(silent.path()));
+        QVERIFY(t.elapsed() < AudioEngine::kOpenWaitMs + 1000);
+
+        // Meanwhile the deck is handled as usual: a seek answers at once.
+        QTest::qWait(500);
+        t.restart();
+        QVERIFY(deck.SetPosition(3000));
+        QVERIFY(t.elapsed() < 50);
+        QCOMPARE(deck.GetPosition(), 3000u);
+        QTest::qWait(1500);
+        QVERIFY(deck.GetPosition() > 4000);
+        QCOMPARE(engine.underruns(1), quint64(0));
+        QVERIFY(centre.GetPosition() <= 3000); // the stuck file got no further than it was sent
+        deck.FreeStream();
+        centre.FreeStream();
+    }
+};
+
+VELARIX_TEST_MAIN(TestSound)
+#include "tst_sound.moc"
