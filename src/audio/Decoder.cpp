@@ -11,6 +11,7 @@ extern "C" {
 
 #include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace audio {
@@ -352,6 +353,11 @@ void Decoder::append(int got, int skip, int channels)
     } else {
         std::memcpy(dst, m_convert.data() + size_t(skip) * 2, size_t(frames) * 2 * sizeof(float));
     }
+    // A damaged floating-point file may hold NaN or infinity, which would poison the whole
+    // mix and every effect's state after it.
+    for (size_t i = 0; i < size_t(frames) * 2; ++i)
+        if (!std::isfinite(dst[i]))
+            dst[i] = 0.f;
 }
 
 int Decoder::read(float *out, int maxFrames)

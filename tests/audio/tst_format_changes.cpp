@@ -232,6 +232,34 @@ private slots:
         QVERIFY(m_player->Loaded);
     }
 
+    void damagedFloatSamplesPlayAsSilence()
+    {
+        const QString clean = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=0.5*sin(2*PI*440*t)|0.5*sin(2*PI*440*t):s=44100:d=1",
+                                      "-c:a", "pcm_f32le"}, "flutuante.wav");
+        QByteArray bytes = readBytes(clean);
+        const int data = bytes.indexOf("data");
+        QVERIFY(data > 0);
+        // 0.1 s of NaN and infinities a quarter of a second in.
+        const int first = data + 8 + kRate / 4 * 8;
+        for (int i = 0; i < kRate / 10 * 2; ++i) {
+            const quint32 bits = i % 3 == 0 ? 0x7FC00000u : i % 3 == 1 ? 0x7F800000u : 0xFF800000u;
+            for (int b = 0; b < 4; ++b)
+                bytes[first + i * 4 + b] = char((bits >> (8 * b)) & 0xFF);
+        }
+        m_player->LoadFile(writeFile("estragado.wav", bytes));
+        QVERIFY(m_player->Loaded);
+        m_player->SetPosition(0);
+        m_player->Play();
+        const std::vector<float> out = renderToEnd(kRate * 2);
+        for (float v : out)
+            QVERIFY(std::isfinite(v));
+        const std::vector<Window> w = windows(out);
+        QVERIFY(w.size() >= 19);
+        QVERIFY(w[2].left > 0.3);           // before the damage
+        QVERIFY(w[6].left < 0.01);          // inside it: silence
+        QVERIFY(near(w[12].left, 0.5 / M_SQRT2)); // after it the tone is back
+    }
+
     void theHighestPlayableRateLoadsWithABoundedReadAhead()
     {
         const QString path = tone("alta.wav", 1000, 0.5, 384000, 2, 0.5);
