@@ -18,7 +18,11 @@ if [ "$which" != tsan ]; then
   export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=0:abort_on_error=0
   export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  (cd build-asan && ctest --output-on-failure --parallel 2 --timeout 1200) || status=1
+  # The SDL disk-card check counts wall-clock output of a separate process; the sanitizer's
+  # slowdown changes that count, not the code's behaviour, so it runs in the plain suite only.
+  (cd build-asan && ctest --output-on-failure --parallel 2 --timeout 1200 -E '^tst_devices$') || status=1
+  mapfile -t functions < <(build-asan/tests/tst_devices -functions | sed 's/()$//' | grep -vx soundCardPathThroughSdl)
+  build-asan/tests/tst_devices "${functions[@]}" || status=1
   unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 fi
 
