@@ -11,9 +11,66 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace audio {
+
+namespace {
+
+// No codec hands out frames this long; a larger count is a corrupt frame.
+constexpr int kMaxFrameSamples = 1 << 18;
+
+// Chained Ogg: a stream begins again after pages of data. The demuxer restarts its clock
+// there and reports only the last part's length.
+bool oggChained(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    qint64 pos = 0;
+    bool seenData = false;
+    unsigned char header[27];
+    unsigned char segments[255];
+    while (file.seek(pos) && file.read(reinterpret_cast<char *>(header), 27) == 27
+           && std::memcmp(header, "OggS", 4) == 0) {
+        const bool begins = header[5] & 0x02;
+        if (begins && seenData)
+            return true;
+        seenData = seenData || !begins;
+        const int count = header[26];
+        if (file.read(reinterpret_cast<char *>(segments), count) != count)
+            break;
+        qint64 body = 0;
+        for (int i = 0; i < count; ++i)
+            body += segments[i];
+        pos += 27 + count + body;
+    }
+    return false;
+}
+
+// Samples and rate of the MPEG audio frame a packet starts with.
+bool mpegFrameHeader(const uint8_t *p, int size, int *samples, int *rate)
+{
+    if (size < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
+        return false;
+    const int version = (p[1] >> 3) & 3; // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+    const int layer = (p[1] >> 1) & 3;   // 3 I, 2 II, 1 III
+    const int rateIndex = (p[2] >> 2) & 3;
+    if (version == 1 || layer == 0 || rateIndex == 3)
+        return false;
+    static const int base[3] = {44100, 48000, 32000};
+    *rate = base[rateIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    *samples = layer == 3 ? 384 : (layer == 1 && version != 3) ? 576 : 1152;
+    return true;
+}
+
+} // namespace
+
+bool Decoder::playableFormat(int rate, int channels)
+{
+    return rate >= kMinRate && rate <= kMaxRate && channels >= 1 && channels <= kMaxChannels;
+}
 
 Decoder::~Decoder()
 {
@@ -23,6 +80,8 @@ Decoder::~Decoder()
 void Decoder::close()
 {
     swr_free(&m_swr);
+    av_channel_layout_uninit(&m_swrLayout);
+    m_swrFormat = -1;
     av_frame_free(&m_frame);
     av_packet_free(&m_packet);
     avcodec_free_context(&m_codec);
@@ -51,6 +110,9 @@ bool Decoder::open(const QString &path, Entry entry, QString *error)
         close();
         return false;
     };
+    m_path = path;
+    m_entry = entry;
+    m_irregular = false;
     const QByteArray name = NativeName::encode(path);
     int r = -1;
     if (entry == Entry::WindowsMedia) {
@@ -69,6 +131,9 @@ bool Decoder::open(const QString &path, Entry entry, QString *error)
     if (m_stream < 0 || !codec)
         return fail(QStringLiteral("no audio stream"));
     AVStream *st = m_format->streams[m_stream];
+    const QString impossible = QStringLiteral("impossible audio format");
+    if (!playableFormat(st->codecpar->sample_rate, st->codecpar->ch_layout.nb_channels))
+        return fail(impossible);
     for (unsigned i = 0; i < m_format->nb_streams; ++i)
         if (int(i) != m_stream)
             m_format->streams[i]->discard = AVDISCARD_ALL;
@@ -79,8 +144,8 @@ bool Decoder::open(const QString &path, Entry entry, QString *error)
         return fail(ffError(r));
     m_rate = m_codec->sample_rate;
     m_channels = m_codec->ch_layout.nb_channels;
-    if (m_rate <= 0 || m_channels <= 0)
-        return fail(QStringLiteral("no audio format"));
+    if (!playableFormat(m_rate, m_channels))
+        return fail(impossible);
     m_eightBit = m_codec->sample_fmt == AV_SAMPLE_FMT_U8 || m_codec->sample_fmt == AV_SAMPLE_FMT_U8P;
     m_codecId = int(codec->id);
     m_wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2
@@ -90,11 +155,13 @@ bool Decoder::open(const QString &path, Entry entry, QString *error)
     else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
         m_estimatedFrames = av_rescale_q(m_format->duration, AVRational{1, AV_TIME_BASE},
                                          AVRational{1, m_rate});
+    m_irregular = qstrcmp(m_format->iformat->name, "ogg") == 0 && oggChained(path);
     m_frame = av_frame_alloc();
     m_packet = av_packet_alloc();
     m_flushed = m_ended = m_haveOrigin = false;
     m_resync = true;
     m_nextDecoded = m_dropUntil = m_nextOut = 0;
+    m_firstRate = m_firstChannels = 0;
     // Decoding the first frame fixes the time origin and rejects files without usable audio.
     if (!decodeNext())
         return fail(QStringLiteral("no decodable audio"));
@@ -145,14 +212,49 @@ int64_t Decoder::framePosition()
     return pos;
 }
 
+int64_t Decoder::outputFrames(int samples, int rate) const
+{
+    return rate == m_rate ? samples : av_rescale_rnd(samples, m_rate, rate, AV_ROUND_NEAR_INF);
+}
+
+bool Decoder::usableFrame() const
+{
+    return m_frame->nb_samples > 0 && m_frame->nb_samples <= kMaxFrameSamples
+        && playableFormat(m_frame->sample_rate, m_frame->ch_layout.nb_channels)
+        && av_get_bytes_per_sample(AVSampleFormat(m_frame->format)) > 0;
+}
+
+bool Decoder::sameFormatAsFirst() const
+{
+    return m_frame->sample_rate == m_firstRate && m_frame->ch_layout.nb_channels == m_firstChannels;
+}
+
 bool Decoder::decodeNext()
 {
     while (!m_ended) {
-        if (!receiveFrame())
-            return false;
-        const int n = m_frame->nb_samples;
-        if (n <= 0)
+        if (!receiveFrame()) {
+            if (m_nextDecoded > m_dropUntil)
+                drainConverter();
+            swr_free(&m_swr);
+            return m_pending.size() / 2 > m_pendingPos;
+        }
+        if (!usableFrame())
             continue;
+        if (m_firstRate == 0) {
+            m_firstRate = m_frame->sample_rate;
+            m_firstChannels = m_frame->ch_layout.nb_channels;
+        } else if (m_resync && !m_irregular && !sameFormatAsFirst()) {
+            // A time seek landed in a part with another format: its clock cannot be trusted.
+            m_irregular = true;
+            if (!seekFromStart(m_dropUntil)) {
+                m_ended = true;
+                return false;
+            }
+            if (m_pending.size() / 2 > m_pendingPos)
+                return true;
+            continue;
+        }
+        const int64_t n = outputFrames(m_frame->nb_samples, m_frame->sample_rate);
         const int64_t pos = framePosition();
         m_nextDecoded = pos + n;
         if (pos + n <= m_dropUntil)
@@ -165,30 +267,75 @@ bool Decoder::decodeNext()
     return false;
 }
 
+bool Decoder::converterMatches() const
+{
+    return m_swr && m_frame->format == m_swrFormat && m_frame->sample_rate == m_swrRate
+        && av_channel_layout_compare(&m_swrLayout, &m_frame->ch_layout) == 0;
+}
+
+bool Decoder::buildConverter()
+{
+    swr_free(&m_swr);
+    av_channel_layout_uninit(&m_swrLayout);
+    m_swrFormat = -1;
+    const int inChannels = m_frame->ch_layout.nb_channels;
+    // Mono stays mono here and goes out at full level on both sides.
+    const int outChannels = inChannels == 1 ? 1 : 2;
+    AVChannelLayout outLayout;
+    av_channel_layout_default(&outLayout, outChannels);
+    AVChannelLayout inLayout;
+    if (av_channel_layout_copy(&inLayout, &m_frame->ch_layout) < 0)
+        return false;
+    if (inLayout.order == AV_CHANNEL_ORDER_UNSPEC) {
+        av_channel_layout_uninit(&inLayout);
+        av_channel_layout_default(&inLayout, inChannels);
+    }
+    const int r = swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, m_rate, &inLayout,
+                                      AVSampleFormat(m_frame->format), m_frame->sample_rate, 0, nullptr);
+    av_channel_layout_uninit(&inLayout);
+    if (r < 0 || !m_swr || swr_init(m_swr) < 0
+        || av_channel_layout_copy(&m_swrLayout, &m_frame->ch_layout) < 0) {
+        swr_free(&m_swr);
+        return false;
+    }
+    m_swrFormat = m_frame->format;
+    m_swrRate = m_frame->sample_rate;
+    m_swrOutChannels = outChannels;
+    return true;
+}
+
+void Decoder::drainConverter()
+{
+    // Only a resampler holds samples back; without one there is nothing to drain.
+    if (!m_swr || m_swrRate == m_rate)
+        return;
+    const int cap = swr_get_out_samples(m_swr, 0);
+    if (cap <= 0 || cap > kMaxFrameSamples)
+        return;
+    m_convert.resize(size_t(cap) * size_t(m_swrOutChannels));
+    uint8_t *outPlanes[1] = {reinterpret_cast<uint8_t *>(m_convert.data())};
+    append(swr_convert(m_swr, outPlanes, cap, nullptr, 0), 0, m_swrOutChannels);
+}
+
 void Decoder::convertFrame(int skip)
 {
-    const int n = m_frame->nb_samples;
-    const int inChannels = m_frame->ch_layout.nb_channels;
-    const int outChannels = inChannels == 1 ? 1 : 2;
-    if (!m_swr) {
-        AVChannelLayout outLayout;
-        av_channel_layout_default(&outLayout, outChannels);
-        AVChannelLayout inLayout;
-        av_channel_layout_copy(&inLayout, &m_frame->ch_layout);
-        if (inLayout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&inLayout, inChannels);
-        swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, m_frame->sample_rate,
-                            &inLayout, AVSampleFormat(m_frame->format), m_frame->sample_rate, 0,
-                            nullptr);
-        av_channel_layout_uninit(&inLayout);
-        if (!m_swr || swr_init(m_swr) < 0) {
-            swr_free(&m_swr);
+    if (!converterMatches()) {
+        drainConverter();
+        if (!buildConverter())
             return;
-        }
     }
-    m_convert.resize(size_t(n) * outChannels);
+    const int n = m_frame->nb_samples;
+    const int cap = swr_get_out_samples(m_swr, n);
+    if (cap <= 0 || cap > 2 * kMaxFrameSamples)
+        return;
+    m_convert.resize(size_t(cap) * size_t(m_swrOutChannels));
     uint8_t *outPlanes[1] = {reinterpret_cast<uint8_t *>(m_convert.data())};
-    const int got = swr_convert(m_swr, outPlanes, n, const_cast<const uint8_t **>(m_frame->extended_data), n);
+    const int got = swr_convert(m_swr, outPlanes, cap, const_cast<const uint8_t **>(m_frame->extended_data), n);
+    append(got, skip, m_swrOutChannels);
+}
+
+void Decoder::append(int got, int skip, int channels)
+{
     if (got <= skip)
         return;
     // Compact the hand-out buffer before appending, so it never grows past one frame's worth.
@@ -200,13 +347,17 @@ void Decoder::convertFrame(int skip)
     const int frames = got - skip;
     m_pending.resize(base + size_t(frames) * 2);
     float *dst = m_pending.data() + base;
-    if (outChannels == 1) {
-        // Mono plays at full level on both sides.
+    if (channels == 1) {
         for (int i = 0; i < frames; ++i)
-            dst[2 * i] = dst[2 * i + 1] = m_convert[skip + i];
+            dst[2 * i] = dst[2 * i + 1] = m_convert[size_t(skip + i)];
     } else {
         std::memcpy(dst, m_convert.data() + size_t(skip) * 2, size_t(frames) * 2 * sizeof(float));
     }
+    // A damaged floating-point file may hold NaN or infinity, which would poison the whole
+    // mix and every effect's state after it.
+    for (size_t i = 0; i < size_t(frames) * 2; ++i)
+        if (!std::isfinite(dst[i]))
+            dst[i] = 0.f;
 }
 
 int Decoder::read(float *out, int maxFrames)
@@ -235,6 +386,8 @@ bool Decoder::seek(int64_t frame)
 {
     if (!isOpen() || frame < 0)
         return false;
+    if (m_irregular)
+        return seekFromStart(frame);
     // Land well before the target (MP3 needs a few frames of bit reservoir) and decode forward.
     const int64_t preroll = std::max<int64_t>(m_rate / 10, 3 * 1152);
     const int64_t from = std::max<int64_t>(0, frame - preroll);
@@ -246,6 +399,7 @@ bool Decoder::seek(int64_t frame)
         && avformat_seek_file(m_format, m_stream, INT64_MIN, ts, ts, 0) < 0)
         return false;
     avcodec_flush_buffers(m_codec);
+    swr_free(&m_swr); // a resampler's held-back samples belong to the old place
     m_pending.clear();
     m_pendingPos = 0;
     m_flushed = m_ended = false;
@@ -253,6 +407,27 @@ bool Decoder::seek(int64_t frame)
     m_dropUntil = frame;
     m_nextDecoded = from;
     m_nextOut = frame;
+    return true;
+}
+
+bool Decoder::seekFromStart(int64_t frame)
+{
+    // Opening again is the one start that no container gets wrong; the decoding then runs
+    // forward to the frame, counting every sample on the way.
+    const QString path = m_path;
+    if (!open(path, m_entry)) {
+        m_ended = true;
+        return false;
+    }
+    m_irregular = true;
+    m_dropUntil = frame;
+    m_nextOut = frame;
+    const int64_t have = int64_t(m_pending.size() / 2);
+    if (frame >= have)
+        m_pending.clear();
+    else
+        m_pending.erase(m_pending.begin(), m_pending.begin() + frame * 2);
+    m_pendingPos = 0;
     return true;
 }
 
@@ -264,7 +439,7 @@ int64_t Decoder::exactFramesFromContainer() const
     const AVCodecDescriptor *desc = avcodec_descriptor_get(AVCodecID(m_codecId));
     const bool pcm = desc && desc->props & AV_CODEC_PROP_LOSSLESS && QByteArray(desc->name).startsWith("pcm_");
     // Ogg pages carry the running sample count, so the container's figure is exact.
-    if ((pcm || qstrcmp(container, "ogg") == 0) && m_estimatedFrames > 0)
+    if ((pcm || (qstrcmp(container, "ogg") == 0 && !m_irregular)) && m_estimatedFrames > 0)
         return m_estimatedFrames;
     return -1;
 }
@@ -281,15 +456,23 @@ int64_t Decoder::countMp3Frames(const QString &path) const
     const AVCodecParameters *par = fmt->nb_streams > unsigned(m_stream) ? fmt->streams[m_stream]->codecpar : nullptr;
     while (par && av_read_frame(fmt, pkt) >= 0) {
         if (pkt->stream_index == m_stream) {
-            int64_t n = av_get_audio_frame_duration2(const_cast<AVCodecParameters *>(par), pkt->size);
-            if (n <= 0)
-                n = 1152;
+            // Each frame states its own rate: concatenated files may change it.
+            int samples = 0, rate = 0;
+            if (!mpegFrameHeader(pkt->data, pkt->size, &samples, &rate)) {
+                samples = av_get_audio_frame_duration2(const_cast<AVCodecParameters *>(par), pkt->size);
+                rate = par->sample_rate;
+            }
+            if (samples <= 0 || rate <= 0) {
+                samples = 1152;
+                rate = m_rate;
+            }
+            int64_t n = samples;
             size_t size = 0;
             if (const uint8_t *skip = av_packet_get_side_data(pkt, AV_PKT_DATA_SKIP_SAMPLES, &size); skip && size >= 8) {
                 const uint32_t front = AV_RL32(skip), back = AV_RL32(skip + 4);
                 n -= int64_t(front) + int64_t(back);
             }
-            total += std::max<int64_t>(0, n);
+            total += outputFrames(int(std::max<int64_t>(0, n)), rate);
         }
         av_packet_unref(pkt);
     }
@@ -305,8 +488,8 @@ int64_t Decoder::countFrames()
     m_pending.clear();
     m_pendingPos = 0;
     while (receiveFrame()) {
-        if (m_frame->nb_samples > 0)
-            m_nextDecoded = framePosition() + m_frame->nb_samples;
+        if (usableFrame())
+            m_nextDecoded = framePosition() + outputFrames(m_frame->nb_samples, m_frame->sample_rate);
     }
     return m_nextDecoded;
 }

@@ -1,9 +1,14 @@
 #pragma once
 // One FFmpeg decoding session for a file: float stereo frames at the file's own rate,
-// sample-accurate seeking and exact frame counting.
+// sample-accurate seeking and exact frame counting. A file whose channels or rate change
+// part-way (chained Ogg, concatenated MP3) plays on at the format of its first frame.
 #include <QString>
 #include <cstdint>
 #include <vector>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
 
 struct AVFormatContext;
 struct AVCodecContext;
@@ -17,6 +22,12 @@ class Decoder
 {
 public:
     enum class Entry { Plain, WindowsMedia };
+
+    // The formats a sound card can play; files outside them are refused.
+    static constexpr int kMinRate = 1000;
+    static constexpr int kMaxRate = 384000;
+    static constexpr int kMaxChannels = 64;
+    static bool playableFormat(int rate, int channels);
 
     Decoder() = default;
     ~Decoder();
@@ -57,13 +68,27 @@ private:
     bool decodeNext();   // decodes one frame into m_pending; false at the end
     bool receiveFrame(); // next decoded frame into m_frame; false when it needs input or ended
     int64_t framePosition();
+    int64_t outputFrames(int samples, int rate) const; // input samples as frames at m_rate
+    bool usableFrame() const;
+    bool sameFormatAsFirst() const;
+    bool converterMatches() const;
+    bool buildConverter();
+    void drainConverter(); // hands out what a resampling converter still holds
     void convertFrame(int skip);
+    void append(int got, int skip, int channels);
+    bool seekFromStart(int64_t frame);
 
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
     AVFrame *m_frame = nullptr;
     AVPacket *m_packet = nullptr;
     SwrContext *m_swr = nullptr;
+    AVChannelLayout m_swrLayout{}; // input format the converter was built for
+    int m_swrFormat = -1;
+    int m_swrRate = 0;
+    int m_swrOutChannels = 0;
+    QString m_path;
+    Entry m_entry = Entry::Plain;
     int m_stream = -1;
     int m_rate = 0;
     int m_channels = 0;
@@ -71,6 +96,10 @@ private:
     bool m_wma = false;
     int m_codecId = 0;
     int64_t m_estimatedFrames = 0;
+    int m_firstRate = 0, m_firstChannels = 0;
+    // The format changes part-way or the container restarts its clock (chained Ogg): time
+    // seeks cannot be trusted, so seeks decode forward from the start.
+    bool m_irregular = false;
 
     bool m_flushed = false;   // the demuxer is exhausted and the decoder drained
     bool m_ended = false;

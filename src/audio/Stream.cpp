@@ -30,7 +30,6 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, const QString &path, Decoder::E
     , m_recent(new float[size_t(kRecentFrames) * 2]())
     , m_ahead(new float[size_t(kAheadCapacity) * 2]())
     , m_outgoing(new float[size_t(kRamp) * 2]())
-    , m_hist(size_t(kHistoryFrames) * 2, 0.f)
 {
     m_rate = m_decoder->sampleRate();
     m_channels = m_decoder->channels();
@@ -39,8 +38,10 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, const QString &path, Decoder::E
     m_length = m_decoder->estimatedFrames();
     m_position = pack(m_gen.load(), 0);
     m_producerGen = m_gen.load();
-    // A little over a second of the file, whatever its rate, so the read-ahead always fits.
-    const int chunks = int(std::ceil(std::max(m_rate, kCardRate) * 1.25 / kMaxBlock)) + 4;
+    // A little over a second of the file, whatever its rate, so the read-ahead always fits;
+    // the rate is held to what a card plays so a corrupt header cannot ask for gigabytes.
+    const int rate = std::clamp(m_rate, kCardRate, Decoder::kMaxRate);
+    const int chunks = int(std::ceil(rate * 1.25 / kMaxBlock)) + 4;
     m_chunks.resize(size_t(chunks));
 }
 
@@ -137,19 +138,11 @@ bool Stream::ranOut() const
 
 void Stream::history(float *stereo) const
 {
-    // A torn copy only costs one odd-looking frame of the display, so give up after a few tries.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const uint32_t s1 = m_histSeq.load(std::memory_order_acquire);
-        if (s1 & 1)
-            continue;
-        const int w = m_histWrite.load(std::memory_order_relaxed);
-        const size_t tail = size_t(kHistoryFrames - w) * 2;
-        std::memcpy(stereo, m_hist.data() + size_t(w) * 2, tail * sizeof(float));
-        std::memcpy(stereo + tail, m_hist.data(), size_t(w) * 2 * sizeof(float));
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (m_histSeq.load(std::memory_order_relaxed) == s1)
-            return;
-    }
+    std::lock_guard<std::mutex> lock(m_histReader);
+    // Take the latest published snapshot, if there is a newer one, in exchange for ours.
+    if (m_histShared.load(std::memory_order_relaxed) & kHistFresh)
+        m_histFront = m_histShared.exchange(m_histFront, std::memory_order_acq_rel) & kHistSlot;
+    std::memcpy(stereo, m_histSlots[m_histFront].data(), sizeof(float) * 2 * kHistoryFrames);
 }
 
 // ---------------- producer ----------------
@@ -477,18 +470,20 @@ void Stream::produce(int wanted, int frequency)
 
 void Stream::writeHistory(const float *buf, int frames)
 {
-    const uint32_t s = m_histSeq.load(std::memory_order_relaxed);
-    m_histSeq.store(s + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    int w = m_histWrite.load(std::memory_order_relaxed);
-    for (int i = 0; i < frames; ++i) {
-        m_hist[size_t(w) * 2] = buf[2 * i];
-        m_hist[size_t(w) * 2 + 1] = buf[2 * i + 1];
-        if (++w == kHistoryFrames)
-            w = 0;
+    // The ring is the audio thread's own; each block publishes a straight copy of it.
+    if (frames > kHistoryFrames) {
+        buf += size_t(frames - kHistoryFrames) * 2;
+        frames = kHistoryFrames;
     }
-    m_histWrite.store(w, std::memory_order_relaxed);
-    m_histSeq.store(s + 2, std::memory_order_release);
+    const int first = std::min(frames, kHistoryFrames - m_histWrite);
+    std::memcpy(m_histRing.data() + size_t(m_histWrite) * 2, buf, sizeof(float) * 2 * size_t(first));
+    std::memcpy(m_histRing.data(), buf + size_t(first) * 2, sizeof(float) * 2 * size_t(frames - first));
+    m_histWrite = (m_histWrite + frames) % kHistoryFrames;
+    float *back = m_histSlots[m_histBack].data();
+    const size_t tail = size_t(kHistoryFrames - m_histWrite) * 2;
+    std::memcpy(back, m_histRing.data() + size_t(m_histWrite) * 2, tail * sizeof(float));
+    std::memcpy(back + tail, m_histRing.data(), size_t(m_histWrite) * 2 * sizeof(float));
+    m_histBack = m_histShared.exchange(m_histBack | kHistFresh, std::memory_order_acq_rel) & kHistSlot;
 }
 
 int Stream::sendAhead(float *out, int from, int frames, float envTarget)

@@ -12,6 +12,7 @@
 #include "Resampler.h"
 
 #include <QString>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -162,10 +163,17 @@ private:
     float m_blockGainL = 0.f, m_blockGainR = 0.f, m_blockStepL = 0.f, m_blockStepR = 0.f;
     DspChain m_dsp;
 
-    // History for the spectrum, published with a sequence lock.
-    mutable std::atomic<uint32_t> m_histSeq{0};
-    std::vector<float> m_hist;
-    std::atomic<int> m_histWrite{0};
+    // History for the spectrum: the audio thread's ring, and three snapshots handed between
+    // it and the readers without waiting (one being written, one published, one being read).
+    using HistorySlot = std::array<float, kHistoryFrames * 2>;
+    static constexpr int kHistSlot = 3, kHistFresh = 4;
+    std::array<float, kHistoryFrames * 2> m_histRing{};
+    int m_histWrite = 0;
+    int m_histBack = 0;
+    mutable std::array<HistorySlot, 3> m_histSlots{};
+    mutable std::atomic<int> m_histShared{1};
+    mutable int m_histFront = 2;
+    mutable std::mutex m_histReader; // readers only; the audio thread never takes it
 };
 
 } // namespace audio

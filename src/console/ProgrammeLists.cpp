@@ -66,6 +66,8 @@ QString Tform_mixer::tipoArrasto()
 void Tform_mixer::wireListsAndLibrary()
 {
     auto *filtro = new ListsAndLibraryFilter(this);
+    // The window removes it first thing when it closes down (see ~Tform_mixer).
+    filtro->setObjectName(QStringLiteral("filtroListasBiblioteca"));
 
     // ---- deck lists ----
     for (int deck = 1; deck <= 2; ++deck) {

@@ -147,6 +147,9 @@ Tform_mixer::Tform_mixer(QWidget *parent)
 
 Tform_mixer::~Tform_mixer()
 {
+    // The children are destroyed after this body, by which time the window's members are
+    // gone: the lists' filter must not see their last events.
+    delete findChild<QObject *>(QStringLiteral("filtroListasBiblioteca"), Qt::FindDirectChildrenOnly);
     if (form_mixer == this)
         form_mixer = nullptr;
 }
