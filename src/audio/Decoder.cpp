@@ -10,7 +10,10 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <QFile>
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <cmath>
 #include <cstring>
 
@@ -25,8 +28,10 @@ constexpr int kMaxFrameSamples = 1 << 18;
 // there and reports only the last part's length.
 bool oggChained(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened by the name's own bytes, which need not be UTF-8.
+    std::unique_ptr<FILE, int (*)(FILE *)> handle(std::fopen(NativeName::encode(path).constData(), "rb"), &std::fclose);
+    QFile file;
+    if (!handle || !file.open(handle.get(), QIODevice::ReadOnly))
         return false;
     qint64 pos = 0;
     bool seenData = false;

@@ -234,7 +234,6 @@ public:
 
     // ---- programme lists, list files, library grid and capture ----
     // (handlers in ProgrammeLists.cpp, ListFiles.cpp, LibraryGrid.cpp, Capture.cpp)
-    // LISTS-AND-LIBRARY-BEGIN
     // Deck lists (deck 1 = A, 2 = B).
     void BitBtn14Click();
     void BitBtn15Click();
@@ -319,10 +318,8 @@ public:
     // Starts deck `to` on its first entry that plays, centring the crossfader first; false
     // (failure named on Label7) when none plays.
     bool entra_no_ar(int to);
-    // LISTS-AND-LIBRARY-END
 
     // ---- deck clocks, automatic mixing, manual mix ----
-    // CLOCKS-BEGIN
     void Timer1Timer();
     void Timer2Timer();
     void Timer3Timer();
@@ -343,7 +340,6 @@ public:
     QSize tela_registrada;
     void Timer6Timer();
     void texto_letreiro(const QString &texto);
-    // CLOCKS-END
 
     // ---- show and close ----
     void FormShow();
@@ -379,7 +375,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // LISTS-AND-LIBRARY-PRIVATE-BEGIN
     void wireListsAndLibrary();
     void adiciona_faixa(int deck);
     void exclui_entrada(int deck);
@@ -400,7 +395,6 @@ private:
     QTableView *m_grade_pressionada = nullptr; // armed for a drag by a left press
     bool m_lista_pressionada[2] = {false, false};
     QPoint m_ponto_pressionado;
-    // LISTS-AND-LIBRARY-PRIVATE-END
     void buildDeck(int deck);
     void buildLibrary();
     void buildMiddle();
