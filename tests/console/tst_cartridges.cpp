@@ -526,7 +526,7 @@ private slots:
 
         clica(1);
         mede(&c, &d);
-        QVERIFY2(c < 0.01 && std::fabs(d - 0.3) < 0.015, qPrintable(QString("%1 %2").arg(c).arg(d)));
+        QVERIFY2(c < 0.01 && std::fabs(d - deckCheio) < 0.015, qPrintable(QString("%1 %2").arg(c).arg(d)));
         m->canal_a->OnStop = nullptr;
         m->canal_a->Stop();
     }

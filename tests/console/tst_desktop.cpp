@@ -79,11 +79,12 @@ private slots:
     {
         QVERIFY(TextFile::writeLines(DataFolder::filePath("lista.upd"), libraryLines));
         m = std::make_unique<Tform_mixer>();
-        // The capture's types come from the settings window: mp3 and wav here.
+        // The capture's types come from the settings window: mp3 and wav here, ticked after
+        // the show sequence has applied the saved types.
         auto *config = new Tform_config(m.get());
-        config->Checkbox3->setChecked(true);
         m->show();
         QVERIFY(QTest::qWaitForWindowExposed(m.get()));
+        config->Checkbox3->setChecked(true);
         QCOMPARE(m->biblioteca->trackCount(), 3);
     }
 
