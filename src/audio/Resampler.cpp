@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 namespace audio {
@@ -11,36 +14,46 @@ namespace audio {
 namespace {
 // Every speed change glides over this many output frames, so a moving slider sounds smooth.
 // It must not be short: a change made without a glide of a few hundred frames, after a slower
-// speed, leaves this converter without its anti-alias filter (measured with libsoxr 0.1.3).
-constexpr size_t kGlide = 1024;
+// speed, leaves the variable-rate converter without its anti-alias filter (measured with
+// libsoxr 0.1.3).
+constexpr int kGlide = 1024;
 }
 
-soxr *Resampler::create()
+struct Resampler::Converter
+{
+    soxr *s = nullptr;
+    double step = 1.0;
+    bool variable = true;
+    int latency = 0;
+};
+
+static soxr *makeSoxr(double step, bool variable)
 {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_VR);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, variable ? SOXR_VR : 0);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     soxr_error_t error = nullptr;
     // In variable-rate mode the rates given here set the largest ratio it will accept.
-    soxr *s = soxr_create(kMaxStep, 1.0, 2, &error, &io, &quality, &runtime);
+    soxr *s = soxr_create(variable ? Resampler::kMaxStep : step, 1.0, 2, &error, &io, &quality, &runtime);
     if (!s || error) {
         soxr_delete(s);
         return nullptr;
     }
-    soxr_set_io_ratio(s, 1.0, 0);
-    // Run silence through it at both ends of the speed range, so every buffer it grows
-    // lazily is grown here and not later on the audio thread; it then holds only zeros and
-    // owes no output beyond its own delay.
-    std::vector<float> zeros(size_t(4096) * 2, 0.f), out(size_t(8192) * 2);
-    for (double ratio : {2.0, 0.25, 1.0}) {
-        soxr_set_io_ratio(s, ratio, kGlide);
+    // Run silence through it in the largest pieces the stream gives (and, variable, at both
+    // ends of the speed range), so every buffer it grows lazily is grown here and not later
+    // on the audio thread; it then holds only zeros and owes no output beyond its own delay.
+    std::vector<float> zeros(size_t(4096) * 2, 0.f), out(size_t(32768) * 2);
+    const std::vector<double> ratios = variable ? std::vector<double>{2.0, 0.25, step} : std::vector<double>{step};
+    for (double ratio : ratios) {
+        if (variable)
+            soxr_set_io_ratio(s, ratio, kGlide);
         for (int round = 0; round < 4; ++round) {
             size_t used = 0, made = 0;
-            soxr_process(s, zeros.data(), 1100, &used, out.data(), 8192, &made);
+            soxr_process(s, zeros.data(), variable ? 1100 : 4096, &used, out.data(), 32768, &made);
         }
         for (int round = 0; round < 16; ++round) {
             size_t used = 0, made = 0;
-            soxr_process(s, zeros.data(), 0, &used, out.data(), 8192, &made);
+            soxr_process(s, zeros.data(), 0, &used, out.data(), 32768, &made);
             if (made == 0)
                 break;
         }
@@ -48,97 +61,171 @@ soxr *Resampler::create()
     return s;
 }
 
-int Resampler::latency()
+int Resampler::latency(double step, bool variable)
 {
-    // Measured once on a converter prepared like every other: a few tones, no common period,
-    // fed at speed 1 and matched against the input at whole-frame offsets.
-    static const int measured = [] {
-        soxr *s = create();
-        const int frames = 8192, maxOffset = 1024;
-        std::vector<float> in(size_t(frames) * 2), out(size_t(frames + maxOffset) * 2, 0.f);
-        for (int i = 0; i < frames; ++i)
-            in[size_t(i) * 2] = in[size_t(i) * 2 + 1] = float(0.3 * std::sin(2 * M_PI * 440.0 * i / 44100)
-                + 0.3 * std::sin(2 * M_PI * 1234.5 * i / 44100) + 0.3 * std::sin(2 * M_PI * 3071.3 * i / 44100));
-        size_t fed = 0, got = 0;
-        while (fed < size_t(frames) && s) {
-            size_t used = 0, made = 0;
-            soxr_process(s, in.data() + fed * 2, std::min<size_t>(512, frames - fed), &used,
-                         out.data() + got * 2, size_t(frames + maxOffset) - got, &made);
-            fed += used;
-            got += made;
-            if (!used && !made)
-                break;
+    // Measured on a converter prepared like every other of its kind and speed: a few tones,
+    // no common period, matched against the input at whole output-frame offsets.
+    static std::mutex mutex;
+    static std::map<std::pair<double, bool>, int> known;
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto found = known.find({step, variable});
+    if (found != known.end())
+        return found->second;
+    const auto tone = [](double t) {
+        return 0.3 * std::sin(2 * M_PI * 440.0 * t / 44100) + 0.3 * std::sin(2 * M_PI * 1234.5 * t / 44100)
+            + 0.3 * std::sin(2 * M_PI * 3071.3 * t / 44100);
+    };
+    const int first = 500, count = 2000;
+    const int maxOffset = int(1024 / std::min(step, 1.0)) + 1;
+    const int need = first + count + maxOffset;
+    const int frames = int(need * step) + 8192;
+    std::vector<float> in(size_t(frames) * 2), out(size_t(need) * 2, 0.f);
+    for (int i = 0; i < frames; ++i)
+        in[size_t(i) * 2] = in[size_t(i) * 2 + 1] = float(tone(i));
+    soxr *s = makeSoxr(step, variable);
+    size_t fed = 0, got = 0;
+    while (s && got < size_t(need)) {
+        size_t used = 0, made = 0;
+        soxr_process(s, in.data() + fed * 2, std::min<size_t>(512, frames - fed), &used,
+                     out.data() + got * 2, size_t(need) - got, &made);
+        fed += used;
+        got += made;
+        if (!used && !made)
+            break;
+    }
+    soxr_delete(s);
+    int best = 0;
+    double bestError = 1e300;
+    for (int offset = 0; offset < maxOffset; ++offset) {
+        double e = 0;
+        for (int k = first; k < first + count; ++k) {
+            const double d = double(out[size_t(k + offset) * 2]) - tone(k * step);
+            e += d * d;
         }
-        soxr_delete(s);
-        int best = 0;
-        double bestError = 1e30;
-        for (int offset = 0; offset < maxOffset; ++offset) {
-            double e = 0;
-            for (int k = 1000; k < 4000; ++k) {
-                const double d = double(out[size_t(k + offset) * 2]) - in[size_t(k) * 2];
-                e += d * d;
-            }
-            if (e < bestError) {
-                bestError = e;
-                best = offset;
-            }
+        if (e < bestError) {
+            bestError = e;
+            best = offset;
         }
-        return best;
-    }();
-    return measured;
+    }
+    known[{step, variable}] = best;
+    return best;
+}
+
+Resampler::Converter *Resampler::create(double step, bool variable)
+{
+    soxr *s = makeSoxr(step, variable);
+    if (!s)
+        return nullptr;
+    return new Converter{s, step, variable, latency(step, variable)};
+}
+
+void Resampler::destroy(Converter *c)
+{
+    if (c)
+        soxr_delete(c->s);
+    delete c;
 }
 
 Resampler::Resampler()
 {
-    latency();
-    m_active = create();
-    m_reserve.store(create(), std::memory_order_release);
+    m_active = create(1.0, true);
+    m_reserve.store(create(1.0, true), std::memory_order_release);
 }
 
 Resampler::~Resampler()
 {
-    soxr_delete(m_active);
-    soxr_delete(m_reserve.exchange(nullptr));
-    soxr_delete(m_retired.exchange(nullptr));
+    destroy(m_active);
+    destroy(m_reserve.exchange(nullptr));
+    destroy(m_fixed.exchange(nullptr));
+    destroy(m_retired.exchange(nullptr));
+}
+
+void Resampler::keep(std::atomic<Converter *> &slot, double step, bool variable)
+{
+    Converter *c = slot.load(std::memory_order_acquire);
+    // The audio thread may take it meanwhile; then it is its own and not ours to delete.
+    if (c && c->step != step && slot.compare_exchange_strong(c, nullptr, std::memory_order_acq_rel)) {
+        destroy(c);
+        c = nullptr;
+    }
+    if (!c && step > 0)
+        slot.store(create(step, variable), std::memory_order_release);
 }
 
 void Resampler::maintain()
 {
-    if (soxr *old = m_retired.exchange(nullptr, std::memory_order_acq_rel))
-        soxr_delete(old);
-    if (!m_reserve.load(std::memory_order_acquire))
-        m_reserve.store(create(), std::memory_order_release);
+    destroy(m_retired.exchange(nullptr, std::memory_order_acq_rel));
+    keep(m_reserve, m_wantVariable.load(std::memory_order_relaxed), true);
+    keep(m_fixed, m_wantFixed.load(std::memory_order_relaxed), false);
 }
 
-bool Resampler::restart()
+bool Resampler::swapIn(std::atomic<Converter *> &slot)
 {
     if (m_retired.load(std::memory_order_acquire))
         return false; // the last one has not been collected yet
-    soxr *fresh = m_reserve.exchange(nullptr, std::memory_order_acq_rel);
+    Converter *fresh = slot.exchange(nullptr, std::memory_order_acq_rel);
     if (!fresh)
         return false;
     m_retired.store(m_active, std::memory_order_release);
     m_active = fresh;
-    m_step = 1.0; // the reserve was left at this speed
+    m_step = m_glideFrom = fresh->step; // it was left at this speed
+    m_glideLeft = 0;
+    m_nextSource = -fresh->latency * fresh->step;
     return true;
+}
+
+bool Resampler::restart()
+{
+    return swapIn(m_reserve);
+}
+
+bool Resampler::takeOver(bool variable)
+{
+    std::atomic<Converter *> &slot = variable ? m_reserve : m_fixed;
+    const Converter *ready = slot.load(std::memory_order_acquire);
+    if (!ready || ready->step != m_step)
+        return false;
+    return swapIn(slot);
+}
+
+void Resampler::prepare(double step, bool variable)
+{
+    (variable ? m_wantVariable : m_wantFixed).store(step, std::memory_order_relaxed);
+}
+
+bool Resampler::variable() const
+{
+    return !m_active || m_active->variable;
+}
+
+int Resampler::latency() const
+{
+    return m_active ? m_active->latency : 0;
 }
 
 void Resampler::setStep(double step)
 {
     step = std::clamp(step, 1e-3, kMaxStep);
-    if (step == m_step || !m_active)
+    if (step == m_step || !m_active || !m_active->variable)
         return;
+    m_glideFrom = m_glideLeft > 0 ? m_glideFrom + (m_step - m_glideFrom) * (1.0 - double(m_glideLeft) / kGlide)
+                                  : m_step;
+    m_glideLeft = kGlide;
     m_step = step;
-    soxr_set_io_ratio(m_active, step, kGlide);
+    soxr_set_io_ratio(m_active->s, step, kGlide);
 }
 
 int Resampler::process(const float *in, int frames, int *used, float *out, int maxOut)
 {
     size_t idone = 0, odone = 0;
     if (m_active)
-        soxr_process(m_active, in, in ? size_t(frames) : 0, &idone, out, size_t(maxOut), &odone);
+        soxr_process(m_active->s, in, in ? size_t(frames) : 0, &idone, out, size_t(maxOut), &odone);
     if (used)
         *used = int(idone);
+    int n = int(odone);
+    for (; n > 0 && m_glideLeft > 0; --n, --m_glideLeft)
+        m_nextSource += m_glideFrom + (m_step - m_glideFrom) * (1.0 - double(m_glideLeft) / kGlide);
+    m_nextSource += n * m_step;
     return int(odone);
 }
 

@@ -13,8 +13,10 @@ constexpr int kMinFrequency = 100;
 constexpr int kMaxFrequency = 100000;
 constexpr int kRamp = Stream::kRampFrames;
 constexpr int kAheadCapacity = kMaxBlock + kRamp;
-constexpr int kRecentFrames = 4096; // unpitched source frames kept for a converter taking over
+constexpr int kRecentFrames = 8192; // source frames kept for a converter taking over
 constexpr int kWarmFrames = 512;    // of them fed before the first frame it must match
+// A speed held this long (output frames, past any glide) moves to a fixed-ratio converter.
+constexpr int kSteadyFrames = 4096;
 
 // Raised-cosine weight of a ramp at t in [0, 1]: a fade in and the matching fade out sum to 1.
 inline float smooth(float t)
@@ -356,8 +358,10 @@ bool Stream::startResampler()
     if (!m_resampler.restart())
         return false;
     // The converter sends the silence it was warmed with first: drop it, so the sound starts now.
-    m_discard = Resampler::latency();
+    m_discard = m_resampler.latency();
     m_feedRecent = 0;
+    m_convOrigin = m_inputPos;
+    m_steadyFrames = 0;
     m_resampling = true;
     m_resamplerEnded = false;
     return true;
@@ -373,8 +377,58 @@ bool Stream::switchToResampler()
         return false;
     m_feedRecent = warm + ahead;
     m_discard += warm;
+    m_convOrigin = m_inputPos - m_feedRecent;
     moveAheadToOutgoing();
     return true;
+}
+
+bool Stream::switchConverter(bool variable)
+{
+    // As from the bypass: the new converter starts on source frames a little before the first
+    // frame waiting to be sent, drops its output up to that frame, and its sound replaces the
+    // old converter's by a cross-fade.
+    const double step = m_resampler.step();
+    const double first = double(m_convOrigin) + m_resampler.nextSource() - m_aheadFrames * step;
+    const int64_t start = int64_t(std::floor(first)) - kWarmFrames;
+    const int64_t feed = m_inputPos - start;
+    if (feed > m_recentFrames || feed < 0 || !m_resampler.takeOver(variable))
+        return false;
+    m_feedRecent = int(feed);
+    m_discard = m_resampler.latency() + int(std::lround((first - double(start)) / step));
+    m_convOrigin = start;
+    m_steadyFrames = 0;
+    moveAheadToOutgoing();
+    return true;
+}
+
+void Stream::chooseConverter(double step, int frames)
+{
+    if (!m_resampler.variable()) {
+        m_resampler.prepare(step, true); // ready for the slider's next move
+        if (step != m_resampler.step())
+            switchConverter(true); // until it is ready, the old speed plays on
+        return;
+    }
+    if (step != m_steadyStep) {
+        m_steadyStep = step;
+        m_steadyFrames = 0;
+        return;
+    }
+    m_steadyFrames = std::min(m_steadyFrames + frames, kSteadyFrames);
+    if (m_steadyFrames < kSteadyFrames || !Resampler::fixedFits(step))
+        return;
+    m_resampler.prepare(step, false);
+    switchConverter(false);
+}
+
+void Stream::remember(const float *src, int frames)
+{
+    for (int i = 0; i < frames; ++i) {
+        m_recent[size_t(m_recentWrite) * 2] = src[2 * i];
+        m_recent[size_t(m_recentWrite) * 2 + 1] = src[2 * i + 1];
+        m_recentWrite = (m_recentWrite + 1) & (kRecentFrames - 1);
+    }
+    m_recentFrames = std::min(kRecentFrames, m_recentFrames + frames);
 }
 
 int Stream::produceDirect(float *dst, int wanted)
@@ -387,12 +441,7 @@ int Stream::produceDirect(float *dst, int wanted)
             break;
         const int n = std::min(avail, wanted - produced);
         std::memcpy(dst + size_t(produced) * 2, src, size_t(n) * 2 * sizeof(float));
-        for (int i = 0; i < n; ++i) {
-            m_recent[size_t(m_recentWrite) * 2] = src[2 * i];
-            m_recent[size_t(m_recentWrite) * 2 + 1] = src[2 * i + 1];
-            m_recentWrite = (m_recentWrite + 1) & (kRecentFrames - 1);
-        }
-        m_recentFrames = std::min(kRecentFrames, m_recentFrames + n);
+        remember(src, n);
         consumeInput(n);
         produced += n;
     }
@@ -419,10 +468,12 @@ int Stream::produceResampled(float *dst, int wanted)
         if (avail > 0) {
             const int give = std::min(avail, int(std::ceil((room + m_discard) * m_resampler.step())) + 8);
             got = m_resampler.process(src, give, &used, o, room);
-            if (fromRecent)
+            if (fromRecent) {
                 m_feedRecent -= used;
-            else if (used > 0)
+            } else if (used > 0) {
+                remember(src, used);
                 consumeInput(used);
+            }
         } else if (m_consumerEof && !m_resamplerEnded) {
             got = m_resampler.process(nullptr, 0, &used, o, room); // play out what it holds
             if (got == 0)
@@ -445,15 +496,22 @@ void Stream::produce(int wanted, int frequency)
 {
     if (wanted <= 0 || m_aheadReal >= 0)
         return;
+    // A converter taking over sends the frames waiting so far into the cross-fade: refill them.
+    const int target = m_aheadFrames + wanted;
     if (!m_resampling && frequency != kCardRate) {
         // Without a converter ready, a start waits a block; a pitch change goes on unpitched.
         const bool fresh = m_recentFrames == 0 && m_aheadFrames == 0;
         if (!(fresh ? startResampler() : switchToResampler()) && fresh)
             return;
     }
-    if (m_resampling)
-        m_resampler.setStep(double(frequency) / kCardRate);
-    wanted = std::min(wanted, kAheadCapacity - m_aheadFrames);
+    if (m_resampling) {
+        const double step = double(frequency) / kCardRate;
+        chooseConverter(step, wanted);
+        m_resampler.setStep(step);
+    } else {
+        m_resampler.prepare(1.0, true); // the bypass hands over at its own speed
+    }
+    wanted = std::min(target - m_aheadFrames, kAheadCapacity - m_aheadFrames);
     float *dst = m_ahead.get() + size_t(m_aheadFrames) * 2;
     const int got = m_resampling ? produceResampled(dst, wanted) : produceDirect(dst, wanted);
     if (got > 0) {
@@ -528,7 +586,7 @@ int64_t Stream::outputPosition() const
 {
     double behind = m_aheadFrames;
     if (m_resampling)
-        behind = m_feedRecent + (behind + Resampler::latency()) * m_resampler.step();
+        behind = m_feedRecent + (behind + m_resampler.latency()) * m_resampler.step();
     return std::max<int64_t>(0, m_inputPos - int64_t(std::llround(behind)));
 }
 

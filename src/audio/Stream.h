@@ -101,6 +101,9 @@ private:
     int produceResampled(float *dst, int wanted);
     bool startResampler();
     bool switchToResampler();
+    bool switchConverter(bool variable);
+    void chooseConverter(double step, int frames);
+    void remember(const float *src, int frames);
     void moveAheadToOutgoing();
     float aheadSample(int frame, int channel) const;
     void consumeAhead(int frames);
@@ -151,6 +154,9 @@ private:
     int m_recentWrite = 0, m_recentFrames = 0;
     int m_feedRecent = 0;       // of them still to give a converter that takes over
     int m_discard = 0;          // converter output frames to drop before the sound lines up
+    int64_t m_convOrigin = 0;   // source frame of the converter's first input
+    double m_steadyStep = 0.0;  // the speed lately asked for, and for how many frames
+    int m_steadyFrames = 0;
     std::unique_ptr<float[]> m_ahead;  // processed frames not yet sent
     int m_aheadFrames = 0;
     int m_aheadReal = -1;       // after the end: how many of them are sound, -1 before it

@@ -362,6 +362,31 @@ private slots:
         QVERIFY2(std::fabs(treble) < 0.5, qPrintable(QString::number(treble)));
     }
 
+    void converterHandOversKeepTheTone()
+    {
+        // A held speed moves to a cheaper converter, a moved one back to the gliding one; each
+        // hand-over cross-fades two converters, which must play the same source frame by then.
+        const QString f = sound("handover.wav", "0.5*sin(2*PI*250*t)", 4);
+        Deck d(f);
+        d.player.setFrequency(46746);
+        d.run(1.0);
+        const int moved = d.now();
+        d.player.setFrequency(46300);
+        d.run(1.5);
+        // Worst fit of the expected tone over 2048-frame windows. Both converters line up to
+        // within a frame; two frames off already shows as a phase step above -28 dB, and a gap
+        // or a lost block far above.
+        auto worst = [&](int from, int to, double hz) {
+            double w = -1e9, level = 0;
+            for (int at = from; at + 2048 <= to; at += 256)
+                w = std::max(w, thdPlusNoise(d.left, at, at + 2048, hz, &level));
+            return w;
+        };
+        const double before = worst(100 * kMs, moved, 250.0 * 46746 / 44100);
+        const double after = worst(moved + 60 * kMs, d.now(), 250.0 * 46300 / 44100);
+        QVERIFY2(before <= -30 && after <= -30, qPrintable(QString("%1 %2").arg(before).arg(after)));
+    }
+
     // Real-time cards from here on.
     void blockedFileStarvesNoOtherDeck()
     {
