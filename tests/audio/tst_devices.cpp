@@ -170,10 +170,17 @@ private slots:
         const auto *samples = reinterpret_cast<const float *>(bytes.constData());
         const int frames = int(bytes.size() / 8);
         QVERIFY2(frames >= 44100 && frames < 44100 * 2, qPrintable(QString::number(frames)));
+        // The card may run a few blocks before the first sound on a busy machine: the tone's
+        // second is measured from where it begins.
+        int onset = 0;
+        while (onset < frames && std::fabs(samples[2 * onset]) < 0.05f)
+            ++onset;
+        QVERIFY2(onset + 44100 - 4410 <= frames, qPrintable(QString("onset %1 of %2").arg(onset).arg(frames)));
         double sum = 0;
-        for (int i = 4410; i < 44100 - 4410; ++i)
+        for (int i = onset + 4410; i < onset + 44100 - 4410; ++i)
             sum += double(samples[2 * i]) * samples[2 * i];
-        QVERIFY(std::fabs(std::sqrt(sum / (44100 - 8820)) - 0.5 / std::sqrt(2.0)) < 0.02);
+        const double level = std::sqrt(sum / (44100 - 8820));
+        QVERIFY2(std::fabs(level - 0.5 / std::sqrt(2.0)) < 0.02, qPrintable(QString::number(level)));
     }
 
     void recordingStaysValidWhenKilled()
