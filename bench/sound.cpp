@@ -14,6 +14,7 @@
 #include "audio/Stream.h"
 #include "audio/TMorvelBass.h"
 #include "settings/funcoes.h"
+#include "SignalMeasure.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -71,25 +72,13 @@ struct Tape
     }
 };
 
-double curvaturePeak(const std::vector<float> &x, int from, int to)
-{
-    from = std::max(from, 1);
-    to = std::min(to, int(x.size()) - 1);
-    double peak = 0;
-    for (int i = from; i < to; ++i)
-        peak = std::max(peak, std::fabs(double(x[size_t(i) + 1]) - 2.0 * x[size_t(i)] + x[size_t(i) - 1]));
-    return peak;
-}
+
+using signal_measure::curvaturePeak;
 
 // The move spans output frames [first, last].
 double clickRatio(const Tape &t, int first, int last)
 {
-    const int ms = kRate / 1000;
-    const double around = curvaturePeak(t.left, first - 10 * ms, last + 40 * ms);
-    const double before = curvaturePeak(t.left, first - 250 * ms, first - 50 * ms);
-    const double after = curvaturePeak(t.left, last + 100 * ms, last + 300 * ms);
-    const double steady = std::max(before, after);
-    return steady > 0 ? around / steady : 0;
+    return signal_measure::clickRatio(t.left, first, last, kRate);
 }
 
 const int kCentres[10] = {32, 64, 128, 250, 500, 1000, 2000, 4000, 8000, 16000};
@@ -274,29 +263,6 @@ double limiterChangeDb()
     return 20 * std::log10(1 + worst / amplitude);
 }
 
-// Level of a sine of known frequency in a recording, and what is left once it is removed.
-void fitSine(const std::vector<float> &x, int from, int to, double hz, double *level, double *residual)
-{
-    double sc = 0, ss = 0, cc = 0, xs = 0, xc = 0;
-    const double w = 2 * M_PI * hz / kRate;
-    for (int i = from; i < to; ++i) {
-        const double s = std::sin(w * i), c = std::cos(w * i);
-        ss += s * s;
-        cc += c * c;
-        sc += s * c;
-        xs += x[size_t(i)] * s;
-        xc += x[size_t(i)] * c;
-    }
-    const double det = ss * cc - sc * sc;
-    const double a = (xs * cc - xc * sc) / det, b = (xc * ss - xs * sc) / det;
-    double e = 0;
-    for (int i = from; i < to; ++i) {
-        const double r = x[size_t(i)] - a * std::sin(w * i) - b * std::cos(w * i);
-        e += r * r;
-    }
-    *level = std::sqrt((a * a + b * b) / 2);
-    *residual = std::sqrt(e / (to - from));
-}
 
 // THD+N of a 1 kHz sine and the level change at 18 kHz, both played at `frequency`.
 void resampling(const QString &dir, int fileRate, int frequency, double *thdn, double *treble)
@@ -310,7 +276,7 @@ void resampling(const QString &dir, int fileRate, int frequency, double *thdn, d
         Deck d(f);
         d.player.setFrequency(frequency);
         d.run(3.0);
-        fitSine(d.tape.left, kRate, 3 * kRate, outHz, level, residual);
+        signal_measure::fitSine(d.tape.left, kRate, 3 * kRate, outHz, kRate, level, residual);
     };
     double level = 0, residual = 0;
     measure(1000.0 * (fileRate == kRate ? speed : 1.0), &level, &residual);

@@ -1,6 +1,7 @@
 // What a listener hears, measured on the output: no click from any move, a limiter that
 // keeps the mix under full scale and leaves quieter sound alone, clean pitch conversion,
 // and a deck that keeps playing while another player is stuck on a file.
+#include "SignalMeasure.h"
 #include "TestSupport.h"
 #include "audio/AudioEngine.h"
 #include "audio/Decoder.h"
@@ -60,48 +61,21 @@ struct Deck
     int now() const { return int(left.size()); }
 };
 
-double curvaturePeak(const std::vector<float> &x, int from, int to)
-{
-    from = std::max(from, 1);
-    to = std::min(to, int(x.size()) - 1);
-    double peak = 0;
-    for (int i = from; i < to; ++i)
-        peak = std::max(peak, std::fabs(double(x[size_t(i) + 1]) - 2.0 * x[size_t(i)] + x[size_t(i) - 1]));
-    return peak;
-}
 
-// Peak of the second difference from 10 ms before the move to 40 ms after it, over its peak
-// in the steady sound before or after (the louder of the two).
+
+using signal_measure::curvaturePeak;
+
 double clickRatio(const std::vector<float> &x, int first, int last)
 {
-    const double around = curvaturePeak(x, first - 10 * kMs, last + 40 * kMs);
-    const double steady = std::max(curvaturePeak(x, first - 250 * kMs, first - 50 * kMs),
-                                   curvaturePeak(x, last + 100 * kMs, last + 300 * kMs));
-    return steady > 0 ? around / steady : 1e9;
+    return signal_measure::clickRatio(x, first, last, kRate);
 }
 
 // Level of a sine of known frequency and the rest once it is taken out, in dB under it.
 double thdPlusNoise(const std::vector<float> &x, int from, int to, double hz, double *level)
 {
-    double ss = 0, cc = 0, sc = 0, xs = 0, xc = 0;
-    const double w = 2 * M_PI * hz / kRate;
-    for (int i = from; i < to; ++i) {
-        const double s = std::sin(w * i), c = std::cos(w * i);
-        ss += s * s;
-        cc += c * c;
-        sc += s * c;
-        xs += x[size_t(i)] * s;
-        xc += x[size_t(i)] * c;
-    }
-    const double det = ss * cc - sc * sc;
-    const double a = (xs * cc - xc * sc) / det, b = (xc * ss - xs * sc) / det;
-    double e = 0;
-    for (int i = from; i < to; ++i) {
-        const double r = x[size_t(i)] - a * std::sin(w * i) - b * std::cos(w * i);
-        e += r * r;
-    }
-    *level = std::sqrt((a * a + b * b) / 2);
-    return 20 * std::log10(std::sqrt(e / (to - from)) / *level);
+    double residual = 0;
+    signal_measure::fitSine(x, from, to, hz, kRate, level, &residual);
+    return 20 * std::log10(residual / *level);
 }
 
 // A named pipe whose writer sends a WAV header and `seconds` of sound (none: not even the
