@@ -35,7 +35,7 @@ void runCase(const char *name, const QString &scratch)
     const QVector<LibraryRecord> records = LibraryFile::parseLines(lines);
     check(records.size() == lines.size(), "one record per line", name);
     for (const LibraryRecord &r : records)
-        check(r.path.size() <= LibraryFile::MaxPathLength, "path cut", name);
+        check(!r.path.contains(QLatin1Char('\n')) && !r.path.contains(QLatin1Char('\r')), "one line per record", name);
     const QStringList written = LibraryFile::formatLines(records);
     check(LibraryFile::formatLines(LibraryFile::parseLines(written)) == written, "library round trip", name);
 
