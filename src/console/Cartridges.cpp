@@ -146,6 +146,7 @@ void Tform_mixer::cria_cartuchos()
         p->OnStop = [this](TMorvelBass *sender) { Cartucho_Stop(sender); };
 
     auto *filtro = new CartridgeFilter(this);
+    filtro->setObjectName(QStringLiteral("filtroCartuchos"));
     const int w = Panel9->width() / 10 - 3, h = Panel9->height() / 2 + 6;
     for (int n = 1; n <= CartridgeBank::kSlots; ++n) {
         auto *b = new TColorBtn(Panel9);

@@ -105,6 +105,7 @@ void Tform_mixer::wireDesktop()
         QApplication::setWindowIcon(icone);
 
     auto *filtro = new DesktopDropFilter(this);
+    filtro->setObjectName(QStringLiteral("filtroArquivosSoltos"));
     for (QAbstractScrollArea *alvo : std::initializer_list<QAbstractScrollArea *>{ListBox1, ListBox2, StringGrid1}) {
         alvo->setAcceptDrops(true);
         alvo->viewport()->setAcceptDrops(true);

@@ -50,6 +50,7 @@ private:
 void Tform_mixer::wireSearch()
 {
     auto *filtro = new SearchFilter(this);
+    filtro->setObjectName(QStringLiteral("filtroPesquisa"));
     edit1->installEventFilter(filtro);
     StringGrid2->installEventFilter(filtro);
     // The edit holds what is typed in upper case.

@@ -47,6 +47,7 @@ void Tform_mixer::wireSettingsAndAbout()
     for (NeedleMeter *meter : {ML, MR})
         connect(meter, &NeedleMeter::clicked, this, &Tform_mixer::Sobre1Click, Qt::QueuedConnection);
     auto *filtro = new SettingsAndAboutFilter(this);
+    filtro->setObjectName(QStringLiteral("filtroConfiguracaoSobre"));
     for (QWidget *w : {pp, PP2, static_cast<QWidget *>(Image1)})
         w->installEventFilter(filtro);
 

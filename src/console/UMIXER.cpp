@@ -148,8 +148,10 @@ Tform_mixer::Tform_mixer(QWidget *parent)
 Tform_mixer::~Tform_mixer()
 {
     // The children are destroyed after this body, by which time the window's members are
-    // gone: the lists' filter must not see their last events.
-    delete findChild<QObject *>(QStringLiteral("filtroListasBiblioteca"), Qt::FindDirectChildrenOnly);
+    // gone: the filters that reach back into the window must not see their last events.
+    for (const char *filtro : {"filtroListasBiblioteca", "filtroCartuchos", "filtroArquivosSoltos", "filtroPesquisa",
+                               "filtroConfiguracaoSobre"})
+        delete findChild<QObject *>(QLatin1String(filtro), Qt::FindDirectChildrenOnly);
     if (form_mixer == this)
         form_mixer = nullptr;
 }

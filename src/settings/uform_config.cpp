@@ -252,7 +252,8 @@ void Tform_config::BitBtn3Click()
 
 bool Tform_config::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != Panel1)
+    if (watched != Panel1 || (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseMove
+                              && event->type() != QEvent::MouseButtonRelease))
         return QDialog::eventFilter(watched, event);
     auto *e = static_cast<QMouseEvent *>(event);
     switch (event->type()) {
