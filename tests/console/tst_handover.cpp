@@ -56,13 +56,29 @@ Heard lastSecondsOnAir(double seconds)
 }
 
 // The slider's own geometry, from its own style.
-class SliderProbe : public QSlider
+struct SliderProbe
 {
-public:
     static QPoint pointFor(QSlider *s, int value)
     {
         QStyleOptionSlider opt;
-        static_cast<SliderProbe *>(s)->initStyleOption(&opt);
+        opt.initFrom(s);
+        opt.subControls = QStyle::SC_None;
+        opt.activeSubControls = QStyle::SC_None;
+        opt.orientation = s->orientation();
+        opt.maximum = s->maximum();
+        opt.minimum = s->minimum();
+        opt.tickPosition = s->tickPosition();
+        opt.tickInterval = s->tickInterval();
+        opt.upsideDown = s->orientation() == Qt::Horizontal
+                             ? s->invertedAppearance() != (s->layoutDirection() == Qt::RightToLeft)
+                             : !s->invertedAppearance();
+        if (s->orientation() == Qt::Horizontal)
+            opt.state |= QStyle::State_Horizontal;
+        opt.direction = s->layoutDirection();
+        opt.sliderPosition = s->sliderPosition();
+        opt.sliderValue = s->value();
+        opt.singleStep = s->singleStep();
+        opt.pageStep = s->pageStep();
         const QRect groove = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, s);
         const QRect handle = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
         const int span = groove.width() - handle.width();
