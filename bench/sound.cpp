@@ -15,6 +15,7 @@
 #include "audio/TMorvelBass.h"
 #include "settings/funcoes.h"
 #include "SignalMeasure.h"
+#include "StuckPipe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -285,64 +286,6 @@ void resampling(const QString &dir, int fileRate, int frequency, double *thdn, d
     *treble = 20 * std::log10(level / (amplitude / std::sqrt(2.0)));
 }
 
-// Writes a WAV header and `seconds` of sound into a named pipe, then keeps it open without
-// writing more, as a file on a drive that stopped answering.
-struct StuckPipe
-{
-    QString path;
-    std::atomic<bool> quit{false};
-    std::thread writer;
-    StuckPipe(const QString &p, double seconds)
-        : path(p)
-    {
-        mkfifo(QFile::encodeName(path).constData(), 0600);
-        writer = std::thread([this, seconds] {
-            int fd = -1;
-            while (!quit && fd < 0) {
-                fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
-                if (fd < 0)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            if (fd < 0)
-                return;
-            QByteArray data;
-            if (seconds > 0) {
-                const uint32_t frames = uint32_t(seconds * kRate), bytes = frames * 4;
-                const uint32_t announced = 60 * kRate * 4; // a minute, most of it never sent
-                auto put32 = [&](uint32_t v) { data.append(reinterpret_cast<const char *>(&v), 4); };
-                auto put16 = [&](uint16_t v) { data.append(reinterpret_cast<const char *>(&v), 2); };
-                data.append("RIFF");
-                put32(36 + announced);
-                data.append("WAVEfmt ");
-                put32(16); put16(1); put16(2); put32(kRate); put32(kRate * 4); put16(4); put16(16);
-                data.append("data");
-                put32(announced);
-                for (uint32_t i = 0; i < bytes / 4; ++i) {
-                    const int16_t v = int16_t(8000 * std::sin(2 * M_PI * 440 * i / kRate));
-                    put16(uint16_t(v));
-                    put16(uint16_t(v));
-                }
-            }
-            int sent = 0;
-            while (!quit) {
-                if (sent < data.size()) {
-                    const ssize_t n = ::write(fd, data.constData() + sent, size_t(data.size() - sent));
-                    if (n > 0)
-                        sent += int(n);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            ::close(fd);
-        });
-    }
-    ~StuckPipe()
-    {
-        quit = true;
-        writer.join();
-        unlink(QFile::encodeName(path).constData());
-    }
-};
-
 // Deck A plays on a real-time card for 10 s while the centre player, on the other card,
 // is given a pipe: one that never delivers (`seconds` 0), or one that stops after a while.
 uint64_t starvedDeck(const QString &dir, const QString &music, double seconds)
@@ -351,7 +294,7 @@ uint64_t starvedDeck(const QString &dir, const QString &music, double seconds)
     // The players remember the cards opened on the offline back-end: open the new ones here.
     AudioEngine::instance().init(1);
     AudioEngine::instance().init(2);
-    StuckPipe pipe(dir + QStringLiteral("/stuck%1.wav").arg(seconds), seconds);
+    StuckPipe pipe(dir + QStringLiteral("/stuck%1.wav").arg(seconds), seconds, kRate);
     TMorvelBass deck, centre;
     deck.OpenDevice(1);
     centre.OpenDevice(2);
@@ -362,7 +305,7 @@ uint64_t starvedDeck(const QString &dir, const QString &music, double seconds)
     QElapsedTimer t;
     t.start();
     try {
-        centre.LoadFile(pipe.path);
+        centre.LoadFile(pipe.path());
         centre.SetPosition(0);
         centre.Play();
     } catch (const LoadError &) {

@@ -2,6 +2,7 @@
 // keeps the mix under full scale and leaves quieter sound alone, clean pitch conversion,
 // and a deck that keeps playing while another player is stuck on a file.
 #include "SignalMeasure.h"
+#include "StuckPipe.h"
 #include "TestSupport.h"
 #include "audio/AudioEngine.h"
 #include "audio/Decoder.h"
@@ -77,69 +78,6 @@ double thdPlusNoise(const std::vector<float> &x, int from, int to, double hz, do
     signal_measure::fitSine(x, from, to, hz, kRate, level, &residual);
     return 20 * std::log10(residual / *level);
 }
-
-// A named pipe whose writer sends a WAV header and `seconds` of sound (none: not even the
-// header), then holds it open without sending more, as a drive that stopped answering.
-class StuckPipe
-{
-public:
-    StuckPipe(const QString &path, double seconds)
-        : m_path(QFile::encodeName(path))
-    {
-        ::unlink(m_path.constData());
-        QVERIFY(::mkfifo(m_path.constData(), 0600) == 0);
-        m_writer = std::thread([this, seconds] { write(seconds); });
-    }
-    ~StuckPipe()
-    {
-        m_quit = true;
-        m_writer.join();
-        ::unlink(m_path.constData());
-    }
-    QString path() const { return QFile::decodeName(m_path); }
-
-private:
-    void write(double seconds)
-    {
-        int fd = -1;
-        while (!m_quit && fd < 0) {
-            fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        if (fd < 0)
-            return;
-        QByteArray data;
-        QDataStream out(&data, QIODevice::WriteOnly);
-        out.setByteOrder(QDataStream::LittleEndian);
-        if (seconds > 0) {
-            const quint32 announced = 60 * kRate * 4;
-            out.writeRawData("RIFF", 4);
-            out << quint32(36 + announced);
-            out.writeRawData("WAVEfmt ", 8);
-            out << quint32(16) << quint16(1) << quint16(2) << quint32(kRate) << quint32(kRate * 4) << quint16(4) << quint16(16);
-            out.writeRawData("data", 4);
-            out << announced;
-            for (int i = 0; i < int(seconds * kRate); ++i) {
-                const qint16 v = qint16(8000 * std::sin(2 * M_PI * 440 * i / kRate));
-                out << v << v;
-            }
-        }
-        int sent = 0;
-        while (!m_quit) {
-            if (sent < data.size()) {
-                const ssize_t n = ::write(fd, data.constData() + sent, size_t(data.size() - sent));
-                if (n > 0)
-                    sent += int(n);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        ::close(fd);
-    }
-    QByteArray m_path;
-    std::atomic<bool> m_quit{false};
-    std::thread m_writer;
-};
 
 } // namespace
 
@@ -375,13 +313,15 @@ private slots:
         deck.Play();
 
         // A file that stops delivering after three seconds, playing on the other card.
-        StuckPipe stalls(fixtureDir() + "/stalls.wav", 3);
+        StuckPipe stalls(fixtureDir() + "/stalls.wav", 3, kRate);
+        QVERIFY(stalls.ok());
         centre.LoadFile(stalls.path());
         centre.SetPosition(0);
         centre.Play();
         QTest::qWait(3500);
         // One that never delivers: the load gives up after a while instead of hanging.
-        StuckPipe silent(fixtureDir() + "/silent.wav", 0);
+        StuckPipe silent(fixtureDir() + "/silent.wav", 0, kRate);
+        QVERIFY(silent.ok());
         TMorvelBass other;
         other.OpenDevice(2);
         QElapsedTimer t;
