@@ -17,7 +17,123 @@ constexpr float kCutRateHz = 4.f;        // eighth notes at 120 BPM
 constexpr float kCutEdge = 0.016f;       // 4 ms edges, as a share of a cut cycle
 constexpr double kTwoPi = 6.283185307179586;
 constexpr float kLineGlide = 1.f / 512; // a delay line's input fades in over 12 ms
+
+typedef float v4 __attribute__((vector_size(16)));
+typedef int m4 __attribute__((vector_size(16)));
+
+// Steady equaliser bands, two to a vector: lanes 0 and 1 are the left and right side of one
+// band, lanes 2 and 3 those of the next.
+template <int V>
+struct Cascade
+{
+    v4 b0[V], a1[V], a2[V], e[V], s1[V], s2[V];
+};
+
+// One step of the wavefront: band j works on frame t - j, its input being what band j - 1 gave
+// one step earlier. At the edges of the block a band outside its frames keeps its memory.
+template <int V, bool Edge>
+inline void cascadeStep(Cascade<V> &c, v4 (&o)[V], v4 in, int t, int n)
+{
+    v4 x[V];
+    x[0] = __builtin_shuffle(in, o[0], m4{0, 1, 4, 5});
+#pragma GCC unroll 8
+    for (int v = 1; v < V; ++v)
+        x[v] = __builtin_shuffle(o[v - 1], o[v], m4{2, 3, 4, 5});
+#pragma GCC unroll 8
+    for (int v = 0; v < V; ++v) {
+        const v4 y = c.b0[v] * x[v] + c.s1[v];
+        const v4 s1 = c.s2[v] - c.a1[v] * y;
+        const v4 s2 = -c.b0[v] * x[v] - c.a2[v] * y;
+        o[v] = x[v] + c.e[v] * y;
+        if (Edge) {
+            const int j = 2 * v;
+            const int lo = j <= t && t - j < n ? -1 : 0;
+            const int hi = j + 1 <= t && t - j - 1 < n ? -1 : 0;
+            const m4 live{lo, lo, hi, hi};
+            c.s1[v] = live ? s1 : c.s1[v];
+            c.s2[v] = live ? s2 : c.s2[v];
+        } else {
+            c.s1[v] = s1;
+            c.s2[v] = s2;
+        }
+    }
 }
+
+// Bands in series wait on each other sample by sample; run as a wavefront, every band moves
+// at once and the cascade costs little more than one band.
+template <int V>
+void runCascade(Cascade<V> &c, float *buf, int n)
+{
+    constexpr int depth = 2 * V;
+    v4 o[V] = {};
+    const int steps = n + depth - 1;
+    const int full = std::min(depth - 1, n);
+    int t = 0;
+    auto out = [&](int at) {
+        if (at >= depth - 1) {
+            buf[2 * (at - depth + 1)] = o[V - 1][2];
+            buf[2 * (at - depth + 1) + 1] = o[V - 1][3];
+        }
+    };
+    for (; t < full; ++t) {
+        cascadeStep<V, true>(c, o, v4{buf[2 * t], buf[2 * t + 1], 0, 0}, t, n);
+        out(t);
+    }
+    for (; t < n; ++t) {
+        cascadeStep<V, false>(c, o, v4{buf[2 * t], buf[2 * t + 1], 0, 0}, t, n);
+        out(t);
+    }
+    for (; t < steps; ++t) {
+        cascadeStep<V, true>(c, o, v4{0, 0, 0, 0}, t, n);
+        out(t);
+    }
+}
+
+struct SteadyBand
+{
+    float b0, a1, a2, extra;
+    float s1[2], s2[2];
+};
+
+template <int V>
+void runSteady(SteadyBand *bands, int count, float *buf, int n)
+{
+    Cascade<V> c{};
+    // An odd count leaves a pad band with no gain and no memory: the identity.
+    for (int i = 0; i < count; ++i) {
+        const SteadyBand &b = bands[i];
+        const int v = i / 2, at = (i % 2) * 2;
+        c.b0[v][at] = c.b0[v][at + 1] = b.b0;
+        c.a1[v][at] = c.a1[v][at + 1] = b.a1;
+        c.a2[v][at] = c.a2[v][at + 1] = b.a2;
+        c.e[v][at] = c.e[v][at + 1] = b.extra;
+        c.s1[v][at] = b.s1[0];
+        c.s1[v][at + 1] = b.s1[1];
+        c.s2[v][at] = b.s2[0];
+        c.s2[v][at + 1] = b.s2[1];
+    }
+    runCascade<V>(c, buf, n);
+    for (int i = 0; i < count; ++i) {
+        SteadyBand &b = bands[i];
+        const int v = i / 2, at = (i % 2) * 2;
+        b.s1[0] = c.s1[v][at];
+        b.s1[1] = c.s1[v][at + 1];
+        b.s2[0] = c.s2[v][at];
+        b.s2[1] = c.s2[v][at + 1];
+    }
+}
+
+void runSteadyBands(SteadyBand *bands, int count, float *buf, int n)
+{
+    switch ((count + 1) / 2) {
+    case 1: runSteady<1>(bands, count, buf, n); break;
+    case 2: runSteady<2>(bands, count, buf, n); break;
+    case 3: runSteady<3>(bands, count, buf, n); break;
+    case 4: runSteady<4>(bands, count, buf, n); break;
+    case 5: runSteady<5>(bands, count, buf, n); break;
+    }
+}
+} // namespace
 
 DspChain::DspChain()
     : m_flBuffer(new float[kFlangerFrames * 2]())
@@ -244,9 +360,9 @@ void DspChain::designBandPass(BandPass &f, float centre, float bandwidth, float 
     f.shape(0.f);
 }
 
-void DspChain::BandPass::shape(float extra)
+void DspChain::BandPass::shape(double extra)
 {
-    const double a = alpha / std::sqrt(std::max(1e-3, 1.0 + double(extra)));
+    const double a = alpha / std::sqrt(std::max(1e-3, 1.0 + extra));
     const double a0 = 1.0 + a;
     b0 = float(a / a0); // unity gain at the centre
     a1 = float(-2.0 * cosw / a0);
@@ -256,14 +372,13 @@ void DspChain::BandPass::shape(float extra)
 VELARIX_VECTOR_CLONES
 void DspChain::runEqualizer(float *buf, int frames)
 {
-    typedef float v4 __attribute__((vector_size(16)));
     for (int start = 0; start < frames; start += kSubBlock) {
         const int n = std::min(kSubBlock, frames - start);
         // Bring the bands up to date and gather the ones that are not flat.
         struct Lane
         {
             v4 b0, a1, a2, s1, s2, db0, da1, da2;
-            float goal, glide, extra;
+            double goal, glide, extra;
             BandState *st;
         } lanes[kBands];
         int count = 0;
@@ -285,8 +400,8 @@ void DspChain::runEqualizer(float *buf, int frames)
                 designBandPass(st.f, centre, bw, q);
             }
             st.active = true;
-            const float goal = target == 0.f ? 0.f : std::pow(10.f, target / 20.f) - 1.f;
-            if (std::fabs(st.glide - goal) < 1e-6f && std::fabs(st.extra - goal) < 1e-6f) {
+            const double goal = target == 0.f ? 0.0 : std::pow(10.0, target / 20.0) - 1.0;
+            if (std::fabs(st.glide - goal) < 1e-6 && std::fabs(st.extra - goal) < 1e-6) {
                 if (goal == 0.f) {
                     st = BandState{}; // back at 0 dB: it adds nothing, whatever it holds
                     continue;
@@ -303,7 +418,7 @@ void DspChain::runEqualizer(float *buf, int frames)
                       v4{f.s1[0], f.s1[1], 0, 0}, v4{f.s2[0], f.s2[1], 0, 0},
                       v4{0, 0, 0, 0}, v4{0, 0, 0, 0}, v4{0, 0, 0, 0}, goal, st.glide, st.extra, &st};
             if (gliding) {
-                float glide = st.glide, extra = st.extra;
+                double glide = st.glide, extra = st.extra;
                 for (int k = 0; k < n; ++k) {
                     glide += (goal - glide) * kGainGlide;
                     extra += (glide - extra) * kGainGlide;
@@ -319,6 +434,21 @@ void DspChain::runEqualizer(float *buf, int frames)
         }
         if (count == 0)
             continue;
+        if (!gliding) {
+            // Nothing moves until the next block: the rest of it goes through in one pass.
+            SteadyBand steady[kBands];
+            for (int j = 0; j < count; ++j) {
+                const BandPass &f = lanes[j].st->f;
+                steady[j] = SteadyBand{f.b0, f.a1, f.a2, float(lanes[j].extra), {f.s1[0], f.s1[1]}, {f.s2[0], f.s2[1]}};
+            }
+            runSteadyBands(steady, count, buf + 2 * start, frames - start);
+            for (int j = 0; j < count; ++j) {
+                BandPass &f = lanes[j].st->f;
+                std::copy(steady[j].s1, steady[j].s1 + 2, f.s1);
+                std::copy(steady[j].s2, steady[j].s2 + 2, f.s2);
+            }
+            return;
+        }
         // Frame by frame through every band, left and right side by side in one vector.
         float *p = buf + 2 * start;
         for (int k = 0; k < n; ++k) {
@@ -335,7 +465,7 @@ void DspChain::runEqualizer(float *buf, int frames)
                     f.a1 += f.da1;
                     f.a2 += f.da2;
                 }
-                x += f.extra * y;
+                x += float(f.extra) * y;
             }
             p[2 * k] = x[0];
             p[2 * k + 1] = x[1];

@@ -55,13 +55,14 @@ private:
         double alpha = 0, cosw = 0;   // of the band's centre and width at 0 dB
         float b0 = 0, a1 = 0, a2 = 0; // b1 is 0 and b2 is -b0
         float s1[2] = {0, 0}, s2[2] = {0, 0};
-        void shape(float extra); // the width for linear gain 1 + extra
+        void shape(double extra); // the width for linear gain 1 + extra
     };
     struct BandState
     {
         BandPass f;
-        // Linear gain - 1, smoothed twice so it glides in and out of every change.
-        float glide = 0, extra = 0;
+        // Linear gain - 1, smoothed twice so it glides in and out of every change; kept in
+        // double, where the glide really arrives (in float it stalls short of its goal).
+        double glide = 0, extra = 0;
         float centre = 0, bandwidth = 0, q = 0;
         bool active = false;
     };

@@ -94,12 +94,15 @@ int Resampler::latency(double step, bool variable)
             break;
     }
     soxr_delete(s);
+    std::vector<double> expected(count);
+    for (int k = 0; k < count; ++k)
+        expected[size_t(k)] = tone((first + k) * step);
     int best = 0;
     double bestError = 1e300;
     for (int offset = 0; offset < maxOffset; ++offset) {
         double e = 0;
         for (int k = first; k < first + count; ++k) {
-            const double d = double(out[size_t(k + offset) * 2]) - tone(k * step);
+            const double d = double(out[size_t(k + offset) * 2]) - expected[size_t(k - first)];
             e += d * d;
         }
         if (e < bestError) {
