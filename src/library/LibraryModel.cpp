@@ -6,7 +6,6 @@
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <cstring>
@@ -394,51 +393,34 @@ bool LibraryModel::fileMatchesRows(const QString &filePath) const
 bool LibraryModel::writeRows(const QString &filePath, int skipRow,
                              const std::vector<Insertion> &insertions, QString *error) const
 {
-    QSaveFile file(filePath);
-    // As every text file of the console: a failure must leave the old file whole.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    constexpr qsizetype Chunk = 1 << 20;
-    QByteArray buffer;
-    buffer.reserve(Chunk + 4096);
-    bool ok = true;
-    auto flush = [&] {
-        if (ok && !buffer.isEmpty() && file.write(buffer) != buffer.size())
-            ok = false;
-        buffer.clear();
-    };
-    auto put = [&](QByteArrayView line) {
-        buffer.append(line);
-        buffer.append("\r\n", 2);
-        if (buffer.size() >= Chunk)
-            flush();
-    };
-    size_t k = 0;
-    for (size_t row = 0; row < m_rows.size() && ok; ++row) {
-        while (k < insertions.size() && insertions[k].before == qint64(row))
+    return TextFile::saveWhole(filePath, [&](QIODevice &file) {
+        constexpr qsizetype Chunk = 1 << 20;
+        QByteArray buffer;
+        buffer.reserve(Chunk + 4096);
+        bool ok = true;
+        auto flush = [&] {
+            if (ok && !buffer.isEmpty() && file.write(buffer) != buffer.size())
+                ok = false;
+            buffer.clear();
+        };
+        auto put = [&](QByteArrayView line) {
+            buffer.append(line);
+            buffer.append("\r\n", 2);
+            if (buffer.size() >= Chunk)
+                flush();
+        };
+        size_t k = 0;
+        for (size_t row = 0; row < m_rows.size() && ok; ++row) {
+            while (k < insertions.size() && insertions[k].before == qint64(row))
+                put(QByteArrayView(insertions[k++].line));
+            if (qint64(row) != skipRow)
+                put(lineBytes(int(row)));
+        }
+        while (k < insertions.size())
             put(QByteArrayView(insertions[k++].line));
-        if (qint64(row) != skipRow)
-            put(lineBytes(int(row)));
-    }
-    while (k < insertions.size())
-        put(QByteArrayView(insertions[k++].line));
-    flush();
-    if (!ok || file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+        flush();
+        return ok;
+    }, error);
 }
 
 LibraryModel::DeleteResult LibraryModel::deleteTrack(int row)

@@ -1,4 +1,5 @@
 #include "library/NativeName.h"
+#include "settings/TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,39 +19,16 @@ bool isKept(char16_t c)
     return c >= kKept + 0x80 && c <= kKept + 0xFF;
 }
 
-// Length of the valid UTF-8 sequence at p (strict: no overlong forms, no surrogates,
-// nothing past U+10FFFF), or 0.
-int validSequence(const unsigned char *p, qsizetype left)
+// Length of the valid UTF-8 sequence at p, or 0. A real character of the kept range is kept
+// byte by byte too, so decoding stays one to one.
+int validSequence(const char *p, qsizetype left)
 {
-    const unsigned char c = p[0];
-    if (c < 0x80)
-        return 1;
-    int n;
-    char32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (left < n)
-        return 0;
-    for (int i = 1; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
+    const int n = TextFile::utf8SequenceLength(p, left);
+    if (n == 3) {
+        const auto *u = reinterpret_cast<const unsigned char *>(p);
+        if (isKept(char16_t(((u[0] & 0x0F) << 12) | ((u[1] & 0x3F) << 6) | (u[2] & 0x3F))))
             return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
     }
-    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-        return 0;
-    // A real character of the kept range is kept byte by byte too, so decoding stays one to one.
-    if (n == 3 && isKept(char16_t(cp)))
-        return 0;
     return n;
 }
 } // namespace
@@ -84,7 +62,7 @@ QString decode(const QByteArray &bytes)
     out.reserve(n);
     qsizetype run = 0; // start of the current run of valid UTF-8
     for (qsizetype i = 0; i < n;) {
-        const int len = validSequence(p + i, n - i);
+        const int len = validSequence(bytes.constData() + i, n - i);
         if (len > 0) {
             i += len;
             continue;

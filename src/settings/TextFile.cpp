@@ -6,41 +6,50 @@
 
 namespace TextFile {
 
-bool isValidUtf8(const char *data, qsizetype size)
+int utf8SequenceLength(const char *data, qsizetype left)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(data);
-    const unsigned char *end = p + size;
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
+    const unsigned char c = p[0];
+    if (c < 0x80)
+        return 1;
+    int n;
+    char32_t cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        cp = c & 0x07;
+    } else {
+        return 0; // stray continuation byte, C0/C1 overlong lead, or F5..FF
+    }
+    if (left < n)
+        return 0;
+    for (int i = 1; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+        return 0;
+    return n;
+}
+
+bool isValidUtf8(const char *data, qsizetype size)
+{
+    const char *end = data + size;
+    while (data < end) {
+        if (static_cast<unsigned char>(*data) < 0x80) {
+            ++data;
             continue;
         }
-        int more;
-        char32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            cp = c & 0x07;
-        } else {
-            return false; // stray continuation byte, C0/C1 overlong lead, or F5..FF
-        }
-        if (end - p <= more)
+        const int n = utf8SequenceLength(data, end - data);
+        if (n == 0)
             return false;
-        for (int i = 1; i <= more; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)))
-            || (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
-            return false;
-        p += more + 1;
+        data += n;
     }
     return true;
 }
@@ -151,7 +160,7 @@ ReadStatus readLines(const QString &path, QStringList *lines, QString *error)
     return ReadStatus::Ok;
 }
 
-bool writeLines(const QString &path, const QStringList &lines, QString *error)
+bool saveWhole(const QString &path, const std::function<bool(QIODevice &)> &fill, QString *error)
 {
     QSaveFile file(path);
     // Never fall back to writing the target in place: a failure must leave it whole.
@@ -163,8 +172,7 @@ bool writeLines(const QString &path, const QStringList &lines, QString *error)
             *error = file.errorString();
         return false;
     }
-    const QByteArray bytes = encodeLines(lines);
-    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
+    if (!fill(file) || file.error() != QFileDevice::NoError) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();
@@ -176,6 +184,12 @@ bool writeLines(const QString &path, const QStringList &lines, QString *error)
         return false;
     }
     return true;
+}
+
+bool writeLines(const QString &path, const QStringList &lines, QString *error)
+{
+    const QByteArray bytes = encodeLines(lines);
+    return saveWhole(path, [&](QIODevice &file) { return file.write(bytes) == bytes.size(); }, error);
 }
 
 } // namespace TextFile

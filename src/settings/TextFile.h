@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QIODevice;
+
 namespace TextFile {
 
 enum class ReadStatus { Ok, Missing, Unreadable };
@@ -15,6 +19,10 @@ QStringList decodeLines(const QByteArray &bytes);
 
 // Decodes one line (no line end inside) with the UTF-8 / Windows-1252 rule above.
 QString decodeLine(const char *data, qsizetype size);
+
+// Length of the well-formed UTF-8 sequence at data (1 for ASCII), or 0 when there is none;
+// `left` bytes may be read.
+int utf8SequenceLength(const char *data, qsizetype left);
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values
 // above U+10FFFF).
@@ -30,8 +38,12 @@ QByteArray encodeLines(const QStringList &lines);
 // given) says why.
 ReadStatus readLines(const QString &path, QStringList *lines, QString *error = nullptr);
 
-// Writes the lines through a temporary file in the same folder that is renamed over the
-// target only when everything was written: on false the previous file is untouched.
+// Writes through a temporary file in the same folder that is renamed over the target only
+// when everything was written: on false the previous file is untouched. `fill` writes the
+// contents and returns false when a write fell short.
+bool saveWhole(const QString &path, const std::function<bool(QIODevice &)> &fill, QString *error = nullptr);
+
+// saveWhole of encodeLines(lines).
 bool writeLines(const QString &path, const QStringList &lines, QString *error = nullptr);
 
 } // namespace TextFile
