@@ -89,7 +89,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
 {
     setObjectName(QStringLiteral("form_mixer"));
     form_mixer = this;
-    caption_banner = QStringLiteral("Quorvanti Velarix-PRO 5.1.5 - ") + enderecoSite()
+    caption_banner = QStringLiteral("Quorvanti Velarix-PRO ") + Startup::versao() + QStringLiteral(" - ") + enderecoSite()
         + QStringLiteral(" - (Velarix o mixer que agita sua festa !!)");
     setWindowTitle(caption_banner);
     // Every time display is cut out of this format: it is the program's own, never the system's.

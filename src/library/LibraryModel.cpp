@@ -1,4 +1,5 @@
 #include "library/LibraryModel.h"
+#include "library/Search.h"
 
 #include "library/TvelarixScan.h"
 #include "settings/TextFile.h"
@@ -181,15 +182,6 @@ QByteArrayView LibraryModel::pathBytes(int row) const
     return QByteArrayView(m_arena.constData() + r.start + r.titleBytes + 1, r.length - r.titleBytes - 1);
 }
 
-QVector<LibraryRecord> LibraryModel::records() const
-{
-    QVector<LibraryRecord> out;
-    out.reserve(trackCount());
-    for (int row = 0; row < trackCount(); ++row)
-        out.append(record(row));
-    return out;
-}
-
 LibraryRecord LibraryModel::record(int row) const
 {
     return {title(row), path(row)};
@@ -323,7 +315,8 @@ LibraryModel::CaptureResult LibraryModel::applyCapture(const QStringList &lines,
         return CaptureResult::NothingFound;
     }
     setLines(lines, Source::Other);
-    if (!TextFile::writeLines(filePath, lines))
+    // The rows already hold the file's bytes: written from them, not encoded again.
+    if (!writeRows(filePath, -1, {}))
         return CaptureResult::WriteFailed;
     setShowsLibraryFile(filePath);
     return CaptureResult::Saved;
@@ -566,20 +559,12 @@ LibraryModel::AddResult LibraryModel::addTracks(const QStringList &lines, const 
     return AddResult::Added;
 }
 
-// The upper case of one title character as the type-ahead compares it.
-static inline char32_t upperCode(char32_t c)
-{
-    if (c < 0x80)
-        return (c >= 'a' && c <= 'z') ? c - 32 : c;
-    return QChar::toUpper(c);
-}
-
 int LibraryModel::findTitlePrefix(const QString &prefix) const
 {
     std::u16string want;
     want.reserve(size_t(prefix.size()));
     for (QChar c : prefix)
-        want.push_back(c.isSurrogate() ? c.unicode() : char16_t(upperCode(c.unicode())));
+        want.push_back(c.isSurrogate() ? c.unicode() : char16_t(Search::maiuscula(c.unicode())));
     const size_t n = want.size();
     for (int row = 0; row < trackCount(); ++row) {
         const QByteArrayView t = titleBytes(row);
@@ -599,7 +584,7 @@ int LibraryModel::findTitlePrefix(const QString &prefix) const
                 p += more + 1;
             }
             if (cp < 0x10000) {
-                if (want[k] != char16_t(upperCode(cp)))
+                if (want[k] != char16_t(Search::maiuscula(cp)))
                     break;
                 ++k;
             } else {

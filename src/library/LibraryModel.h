@@ -61,8 +61,6 @@ public:
 
     // Number of tracks (an empty model still shows one empty row).
     int trackCount() const { return int(m_rows.size()); }
-    // Every row as a record: a copy, meant for small models.
-    QVector<LibraryRecord> records() const;
     LibraryRecord record(int row) const;
     QString title(int row) const;
     QString path(int row) const;

@@ -8,24 +8,13 @@
 
 namespace Search {
 
-namespace {
-
-inline char16_t maiuscula(char16_t c)
-{
-    if (c < 0x80)
-        return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
-    return QChar(c).toUpper().unicode();
-}
-
-} // namespace
-
 QString maiusculas(const QString &texto)
 {
     QString s(texto.size(), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(s.data());
     const char16_t *in = reinterpret_cast<const char16_t *>(texto.constData());
     for (qsizetype i = 0; i < texto.size(); ++i)
-        out[i] = maiuscula(in[i]);
+        out[i] = char16_t(maiuscula(in[i]));
     return s;
 }
 
@@ -36,7 +25,7 @@ static bool contemEm(QStringView titulo, QStringView agulha, char16_t *buffer)
         return false;
     const char16_t *in = titulo.utf16();
     for (qsizetype i = 0; i < n; ++i)
-        buffer[i] = maiuscula(in[i]);
+        buffer[i] = char16_t(maiuscula(in[i]));
     return QStringView(buffer, n).indexOf(agulha) >= 0;
 }
 

@@ -10,6 +10,15 @@ namespace Search {
 // How much of a title the search looks at.
 constexpr int TitleSpan = 50;
 
+// The upper case of one character as the search and the type-ahead compare titles: ASCII
+// directly, the rest by Unicode.
+inline char32_t maiuscula(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') ? c - 32 : c;
+    return QChar::toUpper(c);
+}
+
 // Upper-cases character by character, as the search compares titles.
 QString maiusculas(const QString &texto);
 
