@@ -1,5 +1,6 @@
 #include "cartridge/CartridgeBank.h"
 
+#include "library/NativeName.h"
 #include "settings/TextFile.h"
 #include "settings/funcoes.h"
 
@@ -116,7 +117,7 @@ bool arquivoDeAudio(const QString &path)
 CartridgeSlot doArquivo(const QString &path)
 {
     CartridgeSlot s;
-    s.titulo = QFileInfo(path).fileName().toUpper();
+    s.titulo = NativeName::displayed(QFileInfo(path).fileName()).toUpper();
     s.arquivo = QDir::toNativeSeparators(path);
     s.cor = QString::number(kAmarelo);
     return s;

@@ -3,16 +3,15 @@
 #include "UMIXER.h"
 
 #include "cartridge/Shortcuts.h"
+#include "library/NativeName.h"
 #include "settings/DataFolder.h"
 #include "settings/funcoes.h"
-
-#include <QFileInfo>
 
 void Tform_mixer::play_atalho(const QString &caminho)
 {
     if (caminho.isEmpty())
         return;
-    if (!QFileInfo::exists(caminho)) {
+    if (!NativeName::exists(caminho)) {
         funcoes::bip_mensagem(QStringLiteral("Arquivo ->") + caminho + QStringLiteral(" - Não Localizado !!"));
         return;
     }

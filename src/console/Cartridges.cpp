@@ -4,6 +4,7 @@
 
 #include "Tempo.h"
 #include "library/LibraryModel.h"
+#include "library/NativeName.h"
 #include "settings/DataFolder.h"
 #include "settings/funcoes.h"
 #include "widgets/TColorBtn.h"
@@ -13,7 +14,6 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -302,7 +302,7 @@ void Tform_mixer::CartucheiraClick()
         return;
     }
     const QString &arquivo = slot(*this, n).arquivo;
-    if (QFileInfo::exists(arquivo)) {
+    if (NativeName::exists(arquivo)) {
         if (!carrega_cartucho(*this, n))
             return;
         p->Play();

@@ -3,12 +3,11 @@
 #include "UMIXER.h"
 
 #include "library/LibraryModel.h"
+#include "library/NativeName.h"
 #include "settings/funcoes.h"
 #include "visual/meter_vis.h"
 #include "widgets/ColorButton.h"
 #include "widgets/LedBarGauge.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -59,7 +58,7 @@ void Tform_mixer::BitBtn21Click()
             caminho = pesquisa->path(StringGrid2->currentIndex().row());
         } else {
             caminho = biblioteca->path(StringGrid1->currentIndex().row());
-            if (!QFileInfo(caminho).isFile())
+            if (!NativeName::isFile(caminho))
                 return;
             placa = cue_ativo ? device_cue : device_transmissao;
         }

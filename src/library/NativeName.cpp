@@ -94,4 +94,14 @@ bool exists(const QString &path)
 #endif
 }
 
+bool isFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    return !path.isEmpty() && ::stat(encode(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+#else
+    return QFileInfo(path).isFile();
+#endif
+}
+
 } // namespace NativeName

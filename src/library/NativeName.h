@@ -15,5 +15,7 @@ QString decode(const QByteArray &bytes);
 QString displayed(const QString &name);
 // Whether the file (or folder) exists, by its file-system bytes.
 bool exists(const QString &path);
+// Whether it is a file (or a link to one), by its file-system bytes.
+bool isFile(const QString &path);
 
 } // namespace NativeName

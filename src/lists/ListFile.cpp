@@ -1,5 +1,6 @@
 #include "lists/ListFile.h"
 
+#include "library/NativeName.h"
 #include "settings/TextFile.h"
 
 namespace ListFile {
@@ -20,7 +21,7 @@ QString titleFromPath(const QString &path)
     qsizetype cut = path.size();
     while (cut > 0 && path.at(cut - 1) != QLatin1Char('\\') && path.at(cut - 1) != QLatin1Char('/'))
         --cut;
-    return path.mid(cut).toUpper();
+    return NativeName::displayed(path.mid(cut)).toUpper();
 }
 
 bool save(const QString &fileName, const QStringList &paths, QString *error)

@@ -1,4 +1,5 @@
 #include "lists/PlaylistFormats.h"
+#include "library/NativeName.h"
 
 #include "settings/TextFile.h"
 
@@ -44,7 +45,7 @@ QString resolveEntry(const QString &entry, const QString &folder)
 static void take(Entries &out, const QString &entry, const QString &folder)
 {
     const QString path = resolveEntry(entry, folder);
-    if (!path.isEmpty() && QFileInfo(path).isFile())
+    if (NativeName::isFile(path))
         out.paths.append(path);
     else
         ++out.missing;

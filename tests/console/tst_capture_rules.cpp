@@ -6,6 +6,8 @@
 #include "library/LibraryModel.h"
 #include "library/NativeName.h"
 #include "library/TvelarixScan.h"
+#include "lists/ListFile.h"
+#include "lists/PlaylistFormats.h"
 #include "settings/DataFolder.h"
 #include "settings/TextFile.h"
 #include "widgets/ColorButton.h"
@@ -188,6 +190,18 @@ private slots:
         QCOMPARE(NativeName::decode(raw), path);
         BoxAnswerer boxes;
         playGridRowOnDeckA(0);
+        // The centre player pre-listens it from the grid.
+        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        QVERIFY(m->canal_00->Playing);
+        QCOMPARE(m->canal_00->FileName, path);
+        m->BitBtn23Click();
+        // A deck list saved as M3U finds it again.
+        const QString m3u = root + "/lista.m3u";
+        QVERIFY(PlaylistFormats::save(m3u, {"ÉTÉ"}, {path}));
+        const PlaylistFormats::Opened back = PlaylistFormats::open(m3u);
+        QCOMPARE(back.missing, 0);
+        QCOMPARE(back.paths, QStringList{path});
+        QCOMPARE(ListFile::titleFromPath(path), QString::fromUtf8("ÉTÉ.MP3"));
         QCOMPARE(boxes.texts, QStringList());
         m.reset();
         ::unlink(raw.constData()); // the temporary folder's own clean-up cannot name it
