@@ -29,17 +29,18 @@ void Limiter::process(float *buf, int frames)
         const float l = buf[2 * i], r = buf[2 * i + 1];
         const float want = wantedGain(std::max(std::fabs(l), std::fabs(r)));
 
-        // Window minimum over the last kWindow frames.
+        // Window minimum over the last kWindow frames. What left the window goes first, so
+        // the queue never holds more than the window.
+        while (m_minCount > 0 && m_minFrame[m_minHead] <= m_frame - kWindow) {
+            m_minHead = (m_minHead + 1) % kWindow;
+            --m_minCount;
+        }
         while (m_minCount > 0 && m_minGain[(m_minHead + m_minCount - 1) % kWindow] >= want)
             --m_minCount;
         const int back = (m_minHead + m_minCount) % kWindow;
         m_minGain[back] = want;
         m_minFrame[back] = m_frame;
         ++m_minCount;
-        while (m_minFrame[m_minHead] <= m_frame - kWindow) {
-            m_minHead = (m_minHead + 1) % kWindow;
-            --m_minCount;
-        }
         const float held = m_minGain[m_minHead];
 
         // Falls at once to what the window needs, recovers slowly.

@@ -2,6 +2,7 @@
 // the cut's gating and the flanger's stability.
 #include "TestSupport.h"
 #include "audio/DspChain.h"
+#include "audio/Limiter.h"
 #include "audio/Resampler.h"
 
 #include <cmath>
@@ -298,6 +299,30 @@ private slots:
         convert(2.0, sine(15000, 0.5, kCardRate * 2), out);
         const double left = rms(out, kCardRate / 4, kCardRate * 3 / 4);
         QVERIFY2(left < 0.5 / std::sqrt(2.0) * 1e-4, qPrintable(QString::number(left)));
+    }
+
+    void limiterHoldsAFallingLevelUnderTheCeiling()
+    {
+        // A level that falls frame after frame fills the limiter's window with ever larger
+        // gains; a burst soon after must still find the window's true minimum.
+        std::vector<float> level;
+        for (int i = 0; i < 76; ++i)
+            level.push_back(3.3f - 2.99f * float(i) / 76);
+        level.insert(level.end(), 60, 0.2f);
+        level.insert(level.end(), 3, 3.08f);
+        level.insert(level.end(), 200, 0.f);
+        std::vector<float> v;
+        for (size_t i = 0; i < level.size(); ++i) {
+            const float x = (i % 2 ? 1.f : -1.f) * level[i];
+            v.push_back(x);
+            v.push_back(x);
+        }
+        Limiter limiter;
+        limiter.process(v.data(), int(level.size()));
+        float peak = 0;
+        for (float x : v)
+            peak = std::max(peak, std::fabs(x));
+        QVERIFY2(peak <= Limiter::kCeiling, qPrintable(QString::number(peak)));
     }
 
     void typesAndRemovals()
