@@ -162,13 +162,18 @@ void Resampler::maintain()
     keep(m_fixed, m_wantFixed.load(std::memory_order_relaxed), false);
 }
 
-bool Resampler::swapIn(std::atomic<Converter *> &slot)
+bool Resampler::swapIn(std::atomic<Converter *> &slot, double wanted)
 {
     if (m_retired.load(std::memory_order_acquire))
         return false; // the last one has not been collected yet
+    // Taken out of the slot before it is looked at: the worker may replace what it holds.
     Converter *fresh = slot.exchange(nullptr, std::memory_order_acq_rel);
     if (!fresh)
         return false;
+    if (wanted > 0 && fresh->step != wanted) {
+        m_retired.store(fresh, std::memory_order_release); // made for a speed no longer held
+        return false;
+    }
     m_retired.store(m_active, std::memory_order_release);
     m_active = fresh;
     m_step = m_glideFrom = fresh->step; // it was left at this speed
@@ -179,16 +184,12 @@ bool Resampler::swapIn(std::atomic<Converter *> &slot)
 
 bool Resampler::restart()
 {
-    return swapIn(m_reserve);
+    return swapIn(m_reserve, 0.0);
 }
 
 bool Resampler::takeOver(bool variable)
 {
-    std::atomic<Converter *> &slot = variable ? m_reserve : m_fixed;
-    const Converter *ready = slot.load(std::memory_order_acquire);
-    if (!ready || ready->step != m_step)
-        return false;
-    return swapIn(slot);
+    return swapIn(variable ? m_reserve : m_fixed, m_step);
 }
 
 void Resampler::prepare(double step, bool variable)

@@ -57,7 +57,8 @@ private:
     struct Converter;
     static Converter *create(double step, bool variable);
     static void destroy(Converter *c);
-    bool swapIn(std::atomic<Converter *> &slot);
+    // Takes the slot's converter if it was made at `wanted` (any, when 0).
+    bool swapIn(std::atomic<Converter *> &slot, double wanted);
     void keep(std::atomic<Converter *> &slot, double step, bool variable);
 
     Converter *m_active = nullptr;

@@ -404,7 +404,9 @@ bool Stream::switchConverter(bool variable)
 void Stream::chooseConverter(double step, int frames)
 {
     if (!m_resampler.variable()) {
-        m_resampler.prepare(step, true); // ready for the slider's next move
+        // Ready for the slider's next move: the gliding converter takes over at the speed
+        // held now and glides from there, so it is made at this speed, whatever the slider says.
+        m_resampler.prepare(m_resampler.step(), true);
         if (step != m_resampler.step())
             switchConverter(true); // until it is ready, the old speed plays on
         return;

@@ -299,6 +299,46 @@ private slots:
         QVERIFY2(before <= -30 && after <= -30, qPrintable(QString("%1 %2").arg(before).arg(after)));
     }
 
+    void speedMovedJustAfterTheHandOverIsReached()
+    {
+        // The held speed has just gone over to the fixed-ratio converter when the slider moves
+        // again, before the worker has run. The gliding converter must take over at the held
+        // speed and glide on to the new one, not wait for one made at a speed never held.
+        // The stream is driven by hand here, so the worker runs exactly when the test says.
+        const QString f = sound("moved_again.wav", "0.5*sin(2*PI*440*t)", 6);
+        using audio::Decoder;
+        auto decoder = std::make_unique<Decoder>();
+        QVERIFY(decoder->open(f, Decoder::Entry::Plain));
+        audio::Stream s(std::move(decoder), f, Decoder::Entry::Plain);
+        s.setAttributes(45000, 100, 0);
+        s.seek(0);
+        s.play();
+        s.fillAtLeast(kRate); // the worker's turn: decodes, and keeps converters ready
+        std::vector<float> left;
+        auto render = [&](int blocks) {
+            std::vector<float> block(512 * 2);
+            for (int b = 0; b < blocks; ++b) {
+                std::fill(block.begin(), block.end(), 0.f);
+                s.mixInto(block.data(), 512);
+                for (int i = 0; i < 512; ++i)
+                    left.push_back(block[size_t(i) * 2]);
+            }
+        };
+        render(20);           // held long enough: the fixed-ratio converter is asked for,
+        s.fillAtLeast(kRate); // made
+        render(1);            // and takes over
+        s.setAttributes(46000, 100, 0);
+        render(4);
+        for (int turn = 0; turn < 40; ++turn) {
+            s.fillAtLeast(kRate);
+            render(4);
+        }
+        double level = 0;
+        const int end = int(left.size());
+        const double rest = thdPlusNoise(left, end - kRate / 2, end, 440.0 * 46000 / 44100, &level);
+        QVERIFY2(rest < -40, qPrintable(QString("%1 dB under a tone at %2").arg(rest).arg(level)));
+    }
+
     // Real-time cards from here on.
     void blockedFileStarvesNoOtherDeck()
     {
