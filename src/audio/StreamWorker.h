@@ -15,7 +15,7 @@ namespace audio {
 
 class Stream;
 
-class StreamWorker : public std::enable_shared_from_this<StreamWorker>
+class StreamWorker
 {
 public:
     // Starts opening `path` on a new thread; with `feed`, the thread then keeps the stream's

@@ -66,6 +66,9 @@ void Tform_mixer::BitBtn21Click()
             avisa_clipe(Label7, caminho);
             return;
         }
+        // A card that is gone has the first card standing in, as for every other player.
+        if (!TMorvelBass::InitializedDevices().contains(placa))
+            placa = 1;
         try {
             canal_00->SetDevice(placa);
             canal_00->FreeStream();

@@ -5,6 +5,7 @@
 #include "ConsoleHarness.h"
 #include "TestSupport.h"
 #include "cartridge/Shortcuts.h"
+#include "library/LibraryModel.h"
 #include "settings/about.h"
 #include "settings/uform_config.h"
 #include "widgets/ColorButton.h"
@@ -387,6 +388,19 @@ private slots:
         const Medida musica = mede(1, um, 1000), escuta = mede(2, dois, 1000);
         QVERIFY2(musica.tom > 0.2, qPrintable(QString::number(musica.tom)));
         QVERIFY2(escuta.rms < 0.01, qPrintable(QString::number(escuta.rms)));
+
+        // Pre-listening with Cue off goes to the music card: the first, standing in for it.
+        m->biblioteca->setLines({"PREVIA.WAV#" + tone("previa.wav", 700, 3.0, 44100, 2, 0.5)});
+        m->StringGrid1->setCurrentIndex(m->biblioteca->index(0, LibraryModel::TitleColumn));
+        QVERIFY(!m->cue_ativo);
+        {
+            Caixas caixas;
+            QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+            QVERIFY(m->canal_00->Playing);
+            QCOMPARE(caixas.textos, QStringList());
+        }
+        QCOMPARE(m->canal_00->Device, 1);
+        m->BitBtn23Click();
 
         // The settings window shows no music card and OK keeps the saved number.
         NaJanela<Tform_config> naJanela([](Tform_config *c) {
