@@ -257,9 +257,9 @@ void Tform_mixer::carrega_grupo(const QString &nome)
         return;
     const QString caminho = DataFolder::filePath(nome);
     QString erro;
-    // An unreadable bank leaves every slot empty; the file is only replaced when the operator
-    // changes the bank.
-    if (CartridgeBank::load(caminho, &cartuchos, &erro) == CartridgeBank::LoadResult::Unreadable)
+    // An unreadable bank leaves every slot empty, and its file as it is.
+    cartucheira_ilegivel = CartridgeBank::load(caminho, &cartuchos, &erro) == CartridgeBank::LoadResult::Unreadable;
+    if (cartucheira_ilegivel)
         funcoes::mensagem(QStringLiteral("Erro ao Ler a Cartucheira ") + QDir::toNativeSeparators(caminho)
                           + QStringLiteral(" - Verifique !!"));
     for (int n = 1; n <= CartridgeBank::kSlots; ++n) {
@@ -279,14 +279,16 @@ void Tform_mixer::grava_grupo(const QString &nome)
         funcoes::mensagem(QStringLiteral("Nome do Grupo de botões Inválido - Verifique !!"));
         return;
     }
-    if (!CartridgeBank::save(DataFolder::filePath(nome), cartuchos))
+    // Nine empty cartridges written over a bank that could not be read would lose it.
+    if (cartucheira_ilegivel || !CartridgeBank::save(DataFolder::filePath(nome), cartuchos))
         funcoes::mensagem(QStringLiteral("Erro ao Gravar arquivo de Log"));
 }
 
 void Tform_mixer::LimparCartucheira1Click()
 {
-    if (limpa_cartucheira())
-        QFile::remove(DataFolder::filePath(CartridgeBank::fileName()));
+    // The operator clears the bank on purpose: from then on it is written again.
+    if (limpa_cartucheira() && QFile::remove(DataFolder::filePath(CartridgeBank::fileName())))
+        cartucheira_ilegivel = false;
 }
 
 // ---------------- playback ----------------

@@ -160,6 +160,8 @@ public:
     std::array<TColorBtn *, 10> cartuchos_btn{};
     // Slot n is cartuchos[n - 1]; button n shows it and plays on canal_cartucho[n - 1].
     std::array<CartridgeSlot, 10> cartuchos{};
+    // The bank file was there but could not be read: it is never written over.
+    bool cartucheira_ilegivel = false;
     TColorBtn *botao_atual = nullptr; // the cartridge the mouse was last over; clicks act on it
     TThreadedTimer *Timer_botonera = nullptr;
     QMenu *PopupMenu1 = nullptr;

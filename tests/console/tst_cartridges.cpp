@@ -17,6 +17,11 @@
 #include <QMimeData>
 #include <QUrl>
 #include <cmath>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace testsupport;
 
@@ -298,10 +303,33 @@ private slots:
         QCOMPARE(btn(1)->text(), QString("NONO"));
     }
 
+    void unreadableBankIsLeftAlone_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a folder in its place") << true;
+        QTest::newRow("a file that cannot be opened") << false; // a socket: even root cannot read it
+    }
     void unreadableBankIsLeftAlone()
     {
+        QFETCH(bool, folder);
         m.reset();
-        QDir().mkpath(bancoPath() + "/dentro");
+        const QByteArray path = QFile::encodeName(bancoPath());
+        const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (folder) {
+            QDir().mkpath(bancoPath() + "/dentro");
+        } else {
+            sockaddr_un at{};
+            at.sun_family = AF_UNIX;
+            QVERIFY(size_t(path.size()) < sizeof(at.sun_path));
+            std::memcpy(at.sun_path, path.constData(), size_t(path.size()));
+            QVERIFY(::bind(sock, reinterpret_cast<sockaddr *>(&at), sizeof(at)) == 0);
+        }
+        auto untouched = [&] {
+            struct stat st;
+            if (folder)
+                return QFileInfo(bancoPath() + "/dentro").isDir();
+            return ::stat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode);
+        };
         {
             BoxAnswerer box;
             abre();
@@ -310,15 +338,19 @@ private slots:
         }
         for (int n = 1; n <= 10; ++n)
             QCOMPARE(btn(n)->text(), QString());
-        QVERIFY(QFileInfo(bancoPath() + "/dentro").isDir());
-        // The operator's drop is kept in memory even though the bank cannot be written.
+        QVERIFY(untouched());
+        // The operator's drop is kept in memory, but the bank that could not be read is not
+        // written over with nine empty cartridges.
         {
             BoxAnswerer box;
             arrastaPara(1, 2);
             QCOMPARE(box.texts, QStringList{"Erro ao Gravar arquivo de Log"});
         }
         QCOMPARE(btn(2)->text(), titles[1]);
-        QVERIFY(QFileInfo(bancoPath() + "/dentro").isDir());
+        QVERIFY(untouched());
+        ::close(sock);
+        QFile::remove(bancoPath());
+        QDir(bancoPath()).removeRecursively();
     }
 
     void clearIsRefusedWhilePlaying()
