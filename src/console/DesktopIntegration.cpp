@@ -116,36 +116,43 @@ void Tform_mixer::wireDesktop()
 QStringList Tform_mixer::linhas_soltas(const QList<QUrl> &urls)
 {
     const QStringList padroes = padroes_captura();
+    auto pastaComSeparador = [](const QString &caminho) {
+        QString pasta = QDir::toNativeSeparators(caminho);
+        if (!pasta.endsWith(QDir::separator()))
+            pasta += QDir::separator();
+        return pasta;
+    };
     QStringList linhas;
     for (const QUrl &url : urls) {
+        if (m_closing)
+            break;
         const QFileInfo info(url.toLocalFile());
         if (info.isDir()) {
             TvelarixScan varredura;
-            QString pasta = QDir::toNativeSeparators(info.absoluteFilePath());
-            if (!pasta.endsWith(QDir::separator()))
-                pasta += QDir::separator();
-            varredura.setFilePath(pasta);
+            varredura.setFilePath(pastaComSeparador(info.absoluteFilePath()));
             varredura.setSearchFilter(padroes);
             varredura.setSubDirectories(true);
             varredura.setXnivel(20);
-            // A large folder keeps the console usable while it is walked.
-            varredura.setProgressCallback([](int) { QApplication::processEvents(); });
+            // A large folder keeps the console usable while it is walked; closing it ends the walk.
+            varredura.setProgressCallback([this, &varredura](int) {
+                QApplication::processEvents();
+                if (m_closing)
+                    varredura.Cancel();
+            });
             varredura.Scan();
             linhas += varredura.SearchResult();
         } else if (info.isFile()) {
             const QString nome = info.fileName();
             for (const QString &padrao : padroes) {
                 if (TvelarixScan::matchesPattern(nome, QFileInfo(padrao).fileName())) {
-                    QString pasta = QDir::toNativeSeparators(info.absolutePath());
-                    if (!pasta.endsWith(QDir::separator()))
-                        pasta += QDir::separator();
-                    linhas.append(TvelarixScan::resultLine(pasta, nome));
+                    linhas.append(TvelarixScan::resultLine(pastaComSeparador(info.absolutePath()), nome));
                     break;
                 }
             }
         }
     }
-    return linhas;
+    // A console closed meanwhile takes nothing more.
+    return m_closing ? QStringList() : linhas;
 }
 
 void Tform_mixer::solta_arquivos_na_lista(int deck, const QList<QUrl> &urls, int linha)

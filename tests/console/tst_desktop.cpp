@@ -202,6 +202,26 @@ private slots:
 #endif
     }
 
+    void closingDuringAFolderDropLeavesTheLibraryAlone()
+    {
+        // The console is closed while a dropped folder is still being walked: the walk ends
+        // there and nothing is written after the console has gone.
+        const QString file = DataFolder::filePath("lista.upd");
+        const QByteArray before = readBytes(file);
+        BoxAnswerer yes(QMessageBox::Yes);
+        // A timer, not a queued call: the walk lets timers and input through as they come.
+        QTimer closer;
+        closer.setSingleShot(true);
+        connect(&closer, &QTimer::timeout, m.get(), [this] { m->close(); });
+        QVERIFY(dropUrls(m->StringGrid1->viewport(), {folder}, QPoint(10, 10)));
+        closer.start(0);
+        QTRY_VERIFY(!m->isVisible());
+        QTest::qWait(100);
+        QCOMPARE(yes.texts, QStringList{"Deseja Sair do Quorvanti Velarix ??"});
+        QCOMPARE(readBytes(file), before);
+        QCOMPARE(m->biblioteca->trackCount(), 3);
+    }
+
     void openHandMadeM3uAndSaveAsPls()
     {
         const QString dir = fixtureDir() + "/m3u";
