@@ -14,6 +14,7 @@
 #include "audio/Stream.h"
 #include "audio/TMorvelBass.h"
 #include "settings/funcoes.h"
+#include "OfflineDeck.h"
 #include "SignalMeasure.h"
 #include "StuckPipe.h"
 
@@ -54,51 +55,16 @@ QString makeWav(const QString &dir, const QString &name, const QString &expr, do
     return ffmpeg({"-f", "lavfi", "-i", src, "-c:a", "pcm_f32le", path}) ? path : QString();
 }
 
-// The output of the offline card, left side.
-struct Tape
-{
-    std::vector<float> left;
-    int frames() const { return int(left.size()); }
-    void render(int frames)
-    {
-        std::vector<float> block(size_t(frames) * 2);
-        AudioEngine::instance().renderOffline(1, block.data(), frames);
-        for (int i = 0; i < frames; ++i)
-            left.push_back(block[size_t(i) * 2]);
-    }
-    void append(const float *stereo, int frames)
-    {
-        for (int i = 0; i < frames; ++i)
-            left.push_back(stereo[size_t(i) * 2]);
-    }
-};
-
-
 using signal_measure::curvaturePeak;
+using Deck = testsupport::OfflineDeck;
 
 // The move spans output frames [first, last].
-double clickRatio(const Tape &t, int first, int last)
+double clickRatio(const std::vector<float> &left, int first, int last)
 {
-    return signal_measure::clickRatio(t.left, first, last, kRate);
+    return signal_measure::clickRatio(left, first, last, kRate);
 }
 
 const int kCentres[10] = {32, 64, 128, 250, 500, 1000, 2000, 4000, 8000, 16000};
-
-struct Deck
-{
-    TMorvelBass player;
-    Tape tape;
-    explicit Deck(const QString &file)
-    {
-        player.OpenDevice(1);
-        player.LoadFile(file);
-        player.SetPosition(0);
-        player.Play();
-    }
-    ~Deck() { player.FreeStream(); }
-    void run(double seconds) { tape.render(int(seconds * kRate)); }
-    int now() const { return tape.frames(); }
-};
 
 double moveEqualiser(const QString &low, int from, int to)
 {
@@ -112,7 +78,7 @@ double moveEqualiser(const QString &low, int from, int to)
     d.run(0.1); // the band glides to its new gain
     const int end = d.now();
     d.run(1.0);
-    return clickRatio(d.tape, at, end);
+    return clickRatio(d.left, at, end);
 }
 
 double switchEffect(const QString &music, void (TMorvelBass::*set)(bool), bool on)
@@ -124,7 +90,7 @@ double switchEffect(const QString &music, void (TMorvelBass::*set)(bool), bool o
     const int at = d.now();
     (d.player.*set)(on);
     d.run(1.0);
-    return clickRatio(d.tape, at, at);
+    return clickRatio(d.left, at, at);
 }
 
 double transport(const QString &music, const char *move)
@@ -143,12 +109,12 @@ double transport(const QString &music, const char *move)
         const int back = d.now();
         d.player.Play();
         d.run(1.0);
-        return clickRatio(d.tape, back, back);
+        return clickRatio(d.left, back, back);
     } else if (m == "seek") {
         d.player.SetPosition(5321);
     }
     d.run(1.0);
-    return clickRatio(d.tape, at, at);
+    return clickRatio(d.left, at, at);
 }
 
 double fadeEnd(const QString &music)
@@ -166,8 +132,8 @@ double fadeEnd(const QString &music)
     d.run(1.0);
     // Judged against the quiet sound of the fade's previous steps.
     const int ms = kRate / 1000;
-    const double around = curvaturePeak(d.tape.left, last - 10 * ms, last + 40 * ms);
-    const double before = curvaturePeak(d.tape.left, last - 60 * ms, last - 20 * ms);
+    const double around = curvaturePeak(d.left, last - 10 * ms, last + 40 * ms);
+    const double before = curvaturePeak(d.left, last - 60 * ms, last - 20 * ms);
     return before > 0 ? around / before : 0;
 }
 
@@ -186,7 +152,7 @@ double loopRestart(const QString &shortClip)
             restart = before;
     }
     d.run(1.0);
-    return restart < 0 ? 1e9 : clickRatio(d.tape, end - kRate / 10, restart);
+    return restart < 0 ? 1e9 : clickRatio(d.left, end - kRate / 10, restart);
 }
 
 double frequencySlider(const QString &music)
@@ -200,7 +166,7 @@ double frequencySlider(const QString &music)
     }
     const int end = d.now();
     d.run(1.0);
-    return clickRatio(d.tape, at, end);
+    return clickRatio(d.left, at, end);
 }
 
 // A stream whose decoding is held back for a while: it runs dry, then recovers.
@@ -213,23 +179,23 @@ double underrunRecovery(const QString &music, uint64_t *underruns)
     mixer.attach(stream);
     stream->seek(0);
     stream->play();
-    Tape t;
-    std::vector<float> block(size_t(kMaxBlock) * 2);
+    std::vector<float> left, block(size_t(kMaxBlock) * 2);
     int dry = -1, back = -1;
     for (int n = 0; n < 140; ++n) {
         const bool starving = n >= 50 && n < 70;
         if (!starving)
             stream->fillAtLeast(2 * kMaxBlock);
         if (n == 50)
-            dry = t.frames();
+            dry = int(left.size());
         if (n == 70)
-            back = t.frames();
+            back = int(left.size());
         mixer.render(block.data(), kMaxBlock);
-        t.append(block.data(), kMaxBlock);
+        for (int i = 0; i < kMaxBlock; ++i)
+            left.push_back(block[size_t(i) * 2]);
     }
     *underruns = mixer.underruns();
     mixer.detach(stream);
-    return std::max(clickRatio(t, dry, dry + 2 * kMaxBlock), clickRatio(t, back, back));
+    return std::max(clickRatio(left, dry, dry + 2 * kMaxBlock), clickRatio(left, back, back));
 }
 
 double limiterPeak(const QString &loud)
@@ -242,7 +208,7 @@ double limiterPeak(const QString &loud)
     d.player.SetFlangerDepth(130, 120, 15);
     d.run(5.0);
     double peak = 0;
-    for (float v : d.tape.left)
+    for (float v : d.left)
         peak = std::max(peak, double(std::fabs(v)));
     return peak;
 }
@@ -277,7 +243,7 @@ void resampling(const QString &dir, int fileRate, int frequency, double *thdn, d
         Deck d(f);
         d.player.setFrequency(frequency);
         d.run(3.0);
-        signal_measure::fitSine(d.tape.left, kRate, 3 * kRate, outHz, kRate, level, residual);
+        signal_measure::fitSine(d.left, kRate, 3 * kRate, outHz, kRate, level, residual);
     };
     double level = 0, residual = 0;
     measure(1000.0 * (fileRate == kRate ? speed : 1.0), &level, &residual);

@@ -1,6 +1,7 @@
 // What a listener hears, measured on the output: no click from any move, a limiter that
 // keeps the mix under full scale and leaves quieter sound alone, clean pitch conversion,
 // and a deck that keeps playing while another player is stuck on a file.
+#include "OfflineDeck.h"
 #include "SignalMeasure.h"
 #include "StuckPipe.h"
 #include "TestSupport.h"
@@ -39,30 +40,7 @@ QString sound(const QString &name, const QString &expr, double seconds, int rate
                   name);
 }
 
-// A player on the offline card and the left side of what the card played.
-struct Deck
-{
-    TMorvelBass player;
-    std::vector<float> left;
-    explicit Deck(const QString &file)
-    {
-        player.OpenDevice(1);
-        player.LoadFile(file);
-        player.SetPosition(0);
-        player.Play();
-    }
-    void run(double seconds)
-    {
-        const int frames = int(seconds * kRate);
-        std::vector<float> block(size_t(frames) * 2);
-        AudioEngine::instance().renderOffline(1, block.data(), frames);
-        for (int i = 0; i < frames; ++i)
-            left.push_back(block[size_t(i) * 2]);
-    }
-    int now() const { return int(left.size()); }
-};
-
-
+using Deck = OfflineDeck;
 
 using signal_measure::curvaturePeak;
 

@@ -59,15 +59,6 @@ class TestCaptureRules : public QObject
     std::unique_ptr<Tform_mixer> m;
     const QString library = DataFolder::filePath("lista.upd");
 
-    void openConsole(const QStringList &libraryLines)
-    {
-        QFile::remove(library);
-        QVERIFY(TextFile::writeLines(library, libraryLines));
-        m = std::make_unique<Tform_mixer>();
-        m->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m.get()));
-    }
-
     QString freshFolder(const QString &name)
     {
         const QString d = fixtureDir() + "/" + name;
@@ -152,7 +143,7 @@ private slots:
         // A mount point reached through a link is not entered either.
         QVERIFY(QFile::link(root + "/memoria", root + "/sub/atalho_memoria"));
 
-        openConsole({});
+        openConsoleOn(m, {});
         captureAsVolume(root);
         QCOMPARE(titles(), (QStringList{"A.MP3", "B.MP3"}));
     }
@@ -164,7 +155,7 @@ private slots:
         touch(root + "/linha\npartida.mp3");
         touch(root + "/retorno\rcarro.mp3");
         touch(root + "/pasta\nquebrada/dentro.mp3");
-        openConsole({});
+        openConsoleOn(m, {});
         captureAsVolume(root);
         QCOMPARE(titles(), QStringList{"BOA.MP3"});
         QStringList lines;
@@ -180,7 +171,7 @@ private slots:
         const QString good = tone("tom.mp3", 440, 3);
         const QByteArray raw = QFile::encodeName(root) + "/\xe9t\xe9.mp3"; // "été" in Latin-1
         QVERIFY(::rename(QFile::encodeName(good).constData(), raw.constData()) == 0);
-        openConsole({});
+        openConsoleOn(m, {});
         captureAsVolume(root);
         QCOMPARE(titles(), QStringList{QString::fromUtf8("ÉTÉ.MP3")});
         // The library file holds it so that it comes back to the very same bytes.
@@ -216,7 +207,7 @@ private slots:
         QVERIFY(path.size() > 300);
         QDir().mkpath(folder);
         QVERIFY(QFile::copy(tone("longo.mp3", 440, 3), path));
-        openConsole({"MUSICA.MP3#" + path});
+        openConsoleOn(m, {"MUSICA.MP3#" + path});
         QCOMPARE(m->biblioteca->index(0, LibraryModel::PathColumn).data().toString(), path);
         BoxAnswerer boxes;
         playGridRowOnDeckA(0);
@@ -226,7 +217,7 @@ private slots:
 
     void gridKeysAndHints()
     {
-        openConsole({"#/m/sem_titulo.mp3", "ZEBRA.MP3#/m/ZEBRA.MP3"});
+        openConsoleOn(m, {"#/m/sem_titulo.mp3", "ZEBRA.MP3#/m/ZEBRA.MP3"});
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
         m->StringGrid1->setFocus();
@@ -249,7 +240,7 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             touch(root + QString("/d%1/f%2.mp3").arg(i % 6).arg(i, 4, 10, QChar('0')));
         const QStringList old = {"VELHA.MP3#/velha/VELHA.MP3"};
-        openConsole(old);
+        openConsoleOn(m, old);
         m->DriveComboBox1->addItem(root + "/ [TESTE]");
         m->DriveComboBox1->setCurrentIndex(m->DriveComboBox1->count() - 1);
         m->captura_geral->setChecked(true);

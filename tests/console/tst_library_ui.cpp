@@ -76,15 +76,6 @@ class TestLibraryUi : public QObject
     std::unique_ptr<Tform_mixer> m;
     const QString library = DataFolder::filePath("lista.upd");
 
-    void openConsole(const QStringList &libraryLines)
-    {
-        QFile::remove(library);
-        QVERIFY(TextFile::writeLines(library, libraryLines));
-        m = std::make_unique<Tform_mixer>();
-        m->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m.get()));
-    }
-
     QStringList gridColumn(int column)
     {
         QStringList out;
@@ -153,7 +144,7 @@ private slots:
 
     void excluirRowTwoOfThree()
     {
-        openConsole({"A.MP3#C:\\A.MP3", "B.MP3#C:\\B.MP3", "C.MP3#C:\\C.MP3"});
+        openConsoleOn(m, {"A.MP3#C:\\A.MP3", "B.MP3#C:\\B.MP3", "C.MP3#C:\\C.MP3"});
         QCOMPARE(gridColumn(0), (QStringList{"1", "2", "3"}));
         const QStringList items = [this] {
             QStringList t;
@@ -192,7 +183,7 @@ private slots:
 
     void typeAheadThroughKeys()
     {
-        openConsole({"ABBA.MP3#/m/ABBA.MP3", "AC.WAV#/m/AC.WAV", "ACDC.MP3#/m/ACDC.MP3"});
+        openConsoleOn(m, {"ABBA.MP3#/m/ABBA.MP3", "AC.WAV#/m/AC.WAV", "ACDC.MP3#/m/ACDC.MP3"});
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
         m->StringGrid1->setFocus();
@@ -222,7 +213,7 @@ private slots:
         const QString root = freshFolder("captura_pasta");
         for (const char *f : {"a.mp3", "b.MP3", "sub/c.mp3", "sub/d.wav", "sub/nota.txt", "sub/LIVE.MP3/e.ogg"})
             touch(root + "/" + f);
-        openConsole({"VELHA.MP3#/velha/VELHA.MP3"});
+        openConsoleOn(m, {"VELHA.MP3#/velha/VELHA.MP3"});
         m->captura_geral->setChecked(false);
         // The drive selector stands on the volume that holds the folder, whatever the settings chose.
         int volume = -1;
@@ -296,7 +287,7 @@ private slots:
         }
         touch(root + "/raiz.mp3");
         touch(root + "/n1/outra.wav");
-        openConsole({});
+        openConsoleOn(m, {});
         QVERIFY(m->biblioteca->trackCount() == 0);
         selectAsVolume(root);
         m->BitBtn13Click();
@@ -318,7 +309,7 @@ private slots:
         const QString root = freshFolder("muitos");
         for (int i = 0; i < 600; ++i)
             touch(root + QString("/d%1/f%2.mp3").arg(i % 6).arg(i, 3, 10, QChar('0')));
-        openConsole({"VELHA.MP3#/velha/VELHA.MP3"});
+        openConsoleOn(m, {"VELHA.MP3#/velha/VELHA.MP3"});
         selectAsVolume(root);
         m->intervalo_contagem = 0;
         BoxAnswerer boxes;
@@ -358,7 +349,7 @@ private slots:
         const QString root = freshFolder("vazio");
         touch(root + "/so_texto.txt");
         const QStringList old = {"X.MP3#/x/X.MP3", "Y.MP3#/y/Y.MP3"};
-        openConsole(old);
+        openConsoleOn(m, old);
         QCOMPARE(m->biblioteca->trackCount(), 2);
         selectAsVolume(root);
         m->BitBtn13Click();

@@ -42,22 +42,8 @@ private slots:
         QVERIFY(!quietEnd.isEmpty() && !quietStart.isEmpty());
     }
 
-    void init()
-    {
-        m = std::make_unique<Tform_mixer>();
-        config = std::make_unique<Tform_config>(m.get());
-        m->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m.get()));
-        m->tempo_fade = 600;
-    }
-
-    void cleanup()
-    {
-        m->canal_a->OnStop = nullptr;
-        m->canal_b->OnStop = nullptr;
-        config.reset();
-        m.reset();
-    }
+    void init() { openMixingConsole(m, config); }
+    void cleanup() { closeMixingConsole(m, config); }
 
     void timeTexts()
     {

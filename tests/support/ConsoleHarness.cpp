@@ -1,8 +1,14 @@
 #include "ConsoleHarness.h"
 
+#include "settings/DataFolder.h"
+#include "settings/TextFile.h"
+#include "settings/uform_config.h"
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 namespace testsupport {
 
@@ -33,6 +39,33 @@ void fillDeck(Tform_mixer &m, int deck, const QStringList &paths)
         list->addItem(QFileInfo(p).fileName().toUpper());
         files << p;
     }
+}
+
+void openConsoleOn(std::unique_ptr<Tform_mixer> &m, const QStringList &libraryLines)
+{
+    const QString library = DataFolder::filePath("lista.upd");
+    QFile::remove(library);
+    QVERIFY(TextFile::writeLines(library, libraryLines));
+    m = std::make_unique<Tform_mixer>();
+    m->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m.get()));
+}
+
+void openMixingConsole(std::unique_ptr<Tform_mixer> &m, std::unique_ptr<Tform_config> &config)
+{
+    m = std::make_unique<Tform_mixer>();
+    config = std::make_unique<Tform_config>(m.get());
+    m->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m.get()));
+    m->tempo_fade = 600;
+}
+
+void closeMixingConsole(std::unique_ptr<Tform_mixer> &m, std::unique_ptr<Tform_config> &config)
+{
+    m->canal_a->OnStop = nullptr;
+    m->canal_b->OnStop = nullptr;
+    config.reset();
+    m.reset();
 }
 
 } // namespace testsupport
