@@ -31,6 +31,7 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, const QString &path, Decoder::E
     , m_decoder(std::move(decoder))
     , m_recent(new float[size_t(kRecentFrames) * 2]())
     , m_ahead(new float[size_t(kAheadCapacity) * 2]())
+    , m_send(new float[size_t(kMaxBlock) * 2]())
     , m_outgoing(new float[size_t(kRamp) * 2]())
 {
     m_rate = m_decoder->sampleRate();
@@ -518,8 +519,6 @@ void Stream::produce(int wanted, int frequency)
     const int got = m_resampling ? produceResampled(dst, wanted) : produceDirect(dst, wanted);
     if (got > 0) {
         m_genStarted = true;
-        for (int done = 0; done < got; done += kMaxBlock)
-            m_dsp.process(dst + size_t(done) * 2, std::min(kMaxBlock, got - done));
         m_aheadFrames += got;
     }
     const float *more = nullptr;
@@ -548,38 +547,54 @@ void Stream::writeHistory(const float *buf, int frames)
 
 int Stream::sendAhead(float *out, int from, int frames, float envTarget)
 {
+    // The effects hear one continuous sound: after a hand-over or a seek, the outgoing frames
+    // cross-faded into the incoming ones. Going through them twice would make their delay
+    // lines jump back, and that clicks, now and again in every echo.
+    float *mix = m_send.get();
     const float step = 1.f / kRamp;
     const bool nearEnd = m_aheadReal >= 0 && m_aheadReal < from + frames + kRamp;
+    int audible = 0;
     if (m_env == 1.f && envTarget == 1.f && m_outgoingPos >= m_outgoingFrames && !nearEnd
         && from + frames <= m_aheadFrames) {
-        // Playing on, nothing fading: the plain mix.
-        const float *in = m_ahead.get() + size_t(from) * 2;
+        std::memcpy(mix, m_ahead.get() + size_t(from) * 2, sizeof(float) * 2 * size_t(frames));
+        audible = frames;
+    } else {
         for (int i = 0; i < frames; ++i) {
-            out[2 * i] += in[2 * i] * (m_blockGainL + m_blockStepL * float(i + 1));
-            out[2 * i + 1] += in[2 * i + 1] * (m_blockGainR + m_blockStepR * float(i + 1));
+            if (m_env != envTarget)
+                m_env = envTarget > m_env ? std::min(envTarget, m_env + step) : std::max(envTarget, m_env - step);
+            const float w = smooth(m_env);
+            float l = 0.f, r = 0.f;
+            if (w > 0.f) {
+                l = aheadSample(from + i, 0) * w;
+                r = aheadSample(from + i, 1) * w;
+                ++audible;
+            }
+            if (m_outgoingPos < m_outgoingFrames) {
+                m_outgoingEnv = std::max(0.f, m_outgoingEnv - step);
+                const float tw = smooth(m_outgoingEnv);
+                l += m_outgoing[size_t(m_outgoingPos) * 2] * tw;
+                r += m_outgoing[size_t(m_outgoingPos) * 2 + 1] * tw;
+                ++m_outgoingPos;
+            }
+            mix[2 * i] = l;
+            mix[2 * i + 1] = r;
         }
-        return frames;
     }
-    int audible = 0;
+    m_dsp.process(mix, frames);
+    if (m_gate == 1.f && envTarget == 1.f) {
+        // Playing on: the plain mix.
+        for (int i = 0; i < frames; ++i) {
+            out[2 * i] += mix[2 * i] * (m_blockGainL + m_blockStepL * float(i + 1));
+            out[2 * i + 1] += mix[2 * i + 1] * (m_blockGainR + m_blockStepR * float(i + 1));
+        }
+        return audible;
+    }
     for (int i = 0; i < frames; ++i) {
-        if (m_env != envTarget)
-            m_env = envTarget > m_env ? std::min(envTarget, m_env + step) : std::max(envTarget, m_env - step);
-        const float w = smooth(m_env);
-        float l = 0.f, r = 0.f;
-        if (w > 0.f) {
-            l = aheadSample(from + i, 0) * w;
-            r = aheadSample(from + i, 1) * w;
-            ++audible;
-        }
-        if (m_outgoingPos < m_outgoingFrames) {
-            m_outgoingEnv = std::max(0.f, m_outgoingEnv - step);
-            const float tw = smooth(m_outgoingEnv);
-            l += m_outgoing[size_t(m_outgoingPos) * 2] * tw;
-            r += m_outgoing[size_t(m_outgoingPos) * 2 + 1] * tw;
-            ++m_outgoingPos;
-        }
-        out[2 * i] += l * (m_blockGainL + m_blockStepL * float(i + 1));
-        out[2 * i + 1] += r * (m_blockGainR + m_blockStepR * float(i + 1));
+        if (m_gate != envTarget)
+            m_gate = envTarget > m_gate ? std::min(envTarget, m_gate + step) : std::max(envTarget, m_gate - step);
+        const float g = smooth(m_gate);
+        out[2 * i] += mix[2 * i] * g * (m_blockGainL + m_blockStepL * float(i + 1));
+        out[2 * i + 1] += mix[2 * i + 1] * g * (m_blockGainR + m_blockStepR * float(i + 1));
     }
     return audible;
 }
@@ -599,7 +614,7 @@ bool Stream::mixInto(float *out, int frames)
     if (gen != m_mixGen)
         restartOutput(gen);
     const bool playing = state == Playing;
-    if (!playing && m_env <= 0.f && m_outgoingPos >= m_outgoingFrames)
+    if (!playing && m_env <= 0.f && m_gate <= 0.f && m_outgoingPos >= m_outgoingFrames)
         return true;
 
     // Volume and pan glide over the block, so a fader move never clicks.
@@ -636,7 +651,7 @@ bool Stream::mixInto(float *out, int frames)
         m_stalled = false;
         m_genFlowing = true;
         sendAhead(out, 0, frames, 1.f);
-        writeHistory(m_ahead.get(), std::min(frames, m_aheadFrames));
+        writeHistory(m_send.get(), std::min(frames, m_aheadFrames));
         consumeAhead(frames);
         if (ended && m_aheadReal == 0) {
             // Played out: the stream stops by itself, as a card's channel does.

@@ -157,11 +157,15 @@ private:
     int64_t m_convOrigin = 0;   // source frame of the converter's first input
     double m_steadyStep = 0.0;  // the speed lately asked for, and for how many frames
     int m_steadyFrames = 0;
-    std::unique_ptr<float[]> m_ahead;  // processed frames not yet sent
+    std::unique_ptr<float[]> m_ahead;  // frames not yet sent, before the effects
     int m_aheadFrames = 0;
     int m_aheadReal = -1;       // after the end: how many of them are sound, -1 before it
     int m_peeked = 0;           // frames heard in a fade-out that kept them for a resume
     float m_env = 0.f;          // 0 silent .. 1 full
+    // The stream's own fade (start, stop, pause, a stall), applied after the effects so their
+    // tails fade with the rest; a hand-over cross-fades before them and leaves it alone.
+    float m_gate = 0.f;
+    std::unique_ptr<float[]> m_send; // the block on its way out, through the effects
     std::unique_ptr<float[]> m_outgoing; // the old sound fading out under the new
     int m_outgoingFrames = 0, m_outgoingPos = 0;
     float m_outgoingEnv = 0.f;

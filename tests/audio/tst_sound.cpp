@@ -14,6 +14,7 @@
 #include "settings/funcoes.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <atomic>
 #include <cmath>
 #include <fcntl.h>
@@ -167,6 +168,32 @@ private slots:
         d.run(1.0);
         const double ratio = clickRatio(d.left, first, last);
         QVERIFY2(ratio <= 1.5, qPrintable(QString::number(ratio)));
+    }
+
+    void effectsHearNoHandOver_data()
+    {
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("echo") << QString("echo");
+        QTest::newRow("flanger") << QString("flanger");
+    }
+    void effectsHearNoHandOver()
+    {
+        // A speed move hands the deck to the gliding converter, and the held speed later to
+        // the fixed-ratio one; neither hand-over may show in the effects' delay lines, now
+        // or when the echo repeats it. Paced like a sound card, so both happen in here.
+        QFETCH(QString, effect);
+        Deck d(m_low);
+        effect == "echo" ? d.player.SetEcho(true) : d.player.SetFlanger(true);
+        d.run(2.0);
+        const int moved = d.now();
+        d.player.setFrequency(45000);
+        for (int i = 0; i < 60; ++i) {
+            d.run(0.02);
+            QThread::msleep(20);
+        }
+        const double steady = curvaturePeak(d.left, moved - kRate, moved - kRate / 5);
+        const double after = curvaturePeak(d.left, moved, d.now());
+        QVERIFY2(after <= 1.5 * steady, qPrintable(QString("%1 against %2").arg(after).arg(steady)));
     }
 
     void dropoutFadesOutAndBackIn()
