@@ -39,17 +39,20 @@ static soxr *makeSoxr(double step, bool variable)
         soxr_delete(s);
         return nullptr;
     }
-    // Run silence through it in the largest pieces the stream gives (and, variable, at both
-    // ends of the speed range), so every buffer it grows lazily is grown here and not later
-    // on the audio thread; it then holds only zeros and owes no output beyond its own delay.
+    // Run silence through it in the largest input pieces the stream gives, against output
+    // room from tiny to ample (and, variable, at both ends of the speed range), so every buffer
+    // it grows lazily is grown here and not later on the audio thread; it then holds only
+    // zeros and owes no output beyond its own delay.
     std::vector<float> zeros(size_t(4096) * 2, 0.f), out(size_t(32768) * 2);
     const std::vector<double> ratios = variable ? std::vector<double>{2.0, 0.25, step} : std::vector<double>{step};
     for (double ratio : ratios) {
         if (variable)
             soxr_set_io_ratio(s, ratio, kGlide);
-        for (int round = 0; round < 4; ++round) {
-            size_t used = 0, made = 0;
-            soxr_process(s, zeros.data(), variable ? 1100 : 4096, &used, out.data(), 32768, &made);
+        for (const size_t room : {size_t(32768), size_t(16), size_t(1280)}) {
+            for (int round = 0; round < 4; ++round) {
+                size_t used = 0, made = 0;
+                soxr_process(s, zeros.data(), Resampler::kMaxInput, &used, out.data(), room, &made);
+            }
         }
         for (int round = 0; round < 16; ++round) {
             size_t used = 0, made = 0;

@@ -20,6 +20,8 @@ class Resampler
 public:
     // Highest input frames per output frame: 100 kHz played on a 44.1 kHz card.
     static constexpr double kMaxStep = 2.3;
+    // Most input frames given in one call: what the converters were warmed with.
+    static constexpr int kMaxInput = 4096;
     // Speeds a fixed-ratio converter serves; beyond them the variable-rate one stays on.
     static bool fixedFits(double step) { return step >= 0.25 && step <= kMaxStep; }
 

@@ -469,7 +469,8 @@ int Stream::produceResampled(float *dst, int wanted)
         const int room = wanted - produced;
         int used = 0, got = 0;
         if (avail > 0) {
-            const int give = std::min(avail, int(std::ceil((room + m_discard) * m_resampler.step())) + 8);
+            const int give = std::min({avail, int(std::ceil((room + m_discard) * m_resampler.step())) + 8,
+                                       Resampler::kMaxInput});
             got = m_resampler.process(src, give, &used, o, room);
             if (fromRecent) {
                 m_feedRecent -= used;
