@@ -10,7 +10,6 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <QFile>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -29,24 +28,41 @@ constexpr int kMaxFrameSamples = 1 << 18;
 bool oggChained(const QString &path)
 {
     // Opened by the name's own bytes, which need not be UTF-8.
-    std::unique_ptr<FILE, int (*)(FILE *)> handle(std::fopen(NativeName::encode(path).constData(), "rb"), &std::fclose);
-    QFile file;
-    if (!handle || !file.open(handle.get(), QIODevice::ReadOnly))
+    std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(NativeName::encode(path).constData(), "rb"), &std::fclose);
+    if (!file)
         return false;
-    qint64 pos = 0;
+    // The pages are walked in a window read in large pieces: a slow drive answers a few
+    // large reads far sooner than a small one for every page.
+    constexpr size_t kWindow = size_t(1) << 18;
+    std::vector<unsigned char> window(kWindow);
+    int64_t windowStart = 0;
+    size_t windowLength = 0;
+    auto bytesAt = [&](int64_t pos, size_t need) -> const unsigned char * {
+        if (pos < windowStart || pos + int64_t(need) > windowStart + int64_t(windowLength)) {
+            if (fseeko(file.get(), off_t(pos), SEEK_SET) != 0)
+                return nullptr;
+            windowStart = pos;
+            windowLength = std::fread(window.data(), 1, kWindow, file.get());
+            if (need > windowLength)
+                return nullptr;
+        }
+        return window.data() + (pos - windowStart);
+    };
+    int64_t pos = 0;
     bool seenData = false;
-    unsigned char header[27];
-    unsigned char segments[255];
-    while (file.seek(pos) && file.read(reinterpret_cast<char *>(header), 27) == 27
-           && std::memcmp(header, "OggS", 4) == 0) {
+    for (;;) {
+        const unsigned char *header = bytesAt(pos, 27);
+        if (!header || std::memcmp(header, "OggS", 4) != 0)
+            break;
         const bool begins = header[5] & 0x02;
         if (begins && seenData)
             return true;
         seenData = seenData || !begins;
         const int count = header[26];
-        if (file.read(reinterpret_cast<char *>(segments), count) != count)
+        const unsigned char *segments = bytesAt(pos + 27, size_t(count));
+        if (!segments)
             break;
-        qint64 body = 0;
+        int64_t body = 0;
         for (int i = 0; i < count; ++i)
             body += segments[i];
         pos += 27 + count + body;
@@ -160,7 +176,13 @@ bool Decoder::open(const QString &path, Entry entry, QString *error)
     else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
         m_estimatedFrames = av_rescale_q(m_format->duration, AVRational{1, AV_TIME_BASE},
                                          AVRational{1, m_rate});
-    m_irregular = qstrcmp(m_format->iformat->name, "ogg") == 0 && oggChained(path);
+    // The walk over every page is done once a file: not again when a seek opens it anew.
+    const bool ogg = qstrcmp(m_format->iformat->name, "ogg") == 0;
+    if (ogg && path != m_chainCheckedPath) {
+        m_chained = oggChained(path);
+        m_chainCheckedPath = path;
+    }
+    m_irregular = ogg && m_chained;
     m_frame = av_frame_alloc();
     m_packet = av_packet_alloc();
     m_flushed = m_ended = m_haveOrigin = false;

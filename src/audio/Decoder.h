@@ -100,6 +100,8 @@ private:
     // The format changes part-way or the container restarts its clock (chained Ogg): time
     // seeks cannot be trusted, so seeks decode forward from the start.
     bool m_irregular = false;
+    bool m_chained = false;       // whether the Ogg file of m_chainCheckedPath is chained
+    QString m_chainCheckedPath;
 
     bool m_flushed = false;   // the demuxer is exhausted and the decoder drained
     bool m_ended = false;
