@@ -357,23 +357,23 @@ bool LibraryModel::fileMatchesRows(const QString &filePath) const
             return false;
         const bool atEnd = chunk.isEmpty();
         buffer.append(chunk);
-        qint64 begin = 0;
-        if (first && (buffer.size() >= 3 || atEnd)) {
-            begin = bomLength(buffer);
+        if (first) {
+            if (buffer.size() < 3 && !atEnd)
+                continue;
+            // Dropped once, so a first line longer than a chunk is compared without it too.
+            buffer.remove(0, bomLength(buffer));
             first = false;
-        } else if (first) {
-            continue;
         }
         // Whole lines only: the stretch up to the last LF, or everything at the end.
         qint64 stop = buffer.size();
         if (!atEnd) {
             const qint64 lf = buffer.lastIndexOf('\n');
-            if (lf < begin)
+            if (lf < 0)
                 continue;
             stop = lf + 1;
         }
         const char *data = buffer.constData();
-        forEachLine(data, begin, stop, [&](qint64 s, qint64 l) { compare(data, s, l); });
+        forEachLine(data, 0, stop, [&](qint64 s, qint64 l) { compare(data, s, l); });
         buffer.remove(0, stop);
         if (!same)
             return false;

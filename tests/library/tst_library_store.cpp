@@ -58,6 +58,15 @@ private slots:
         QCOMPARE(rows(model), (QStringList{"X|Y#Z", "|NO HASH LINE", "A#B.MP3|/m/A#B.MP3", "|"}));
         QCOMPARE(model.deleteTrack(3), LibraryModel::DeleteResult::Deleted);
         QCOMPARE(readBytes(path), QByteArray("X#Y#Z\r\nNO HASH LINE\r\nA#B.MP3#/m/A#B.MP3\r\n"));
+
+        // With a mark and CR-only line ends the file still is what the rows show: Excluir
+        // takes the line out without reading the whole library again.
+        writeBytes(path, "\xEF\xBB\xBF" "A.MP3#/A.MP3\rB.MP3#/B.MP3\rC.MP3#/C.MP3\r");
+        model.load(path);
+        QSignalSpy reloads(&model, &QAbstractItemModel::modelReset);
+        QCOMPARE(model.deleteTrack(1), LibraryModel::DeleteResult::Deleted);
+        QCOMPARE(reloads.count(), 0);
+        QCOMPARE(rows(model), (QStringList{"A.MP3|/A.MP3", "C.MP3|/C.MP3"}));
     }
 
     void excluirKeepsOtherChangesMadeOnDisk()
