@@ -144,10 +144,16 @@ void Tform_mixer::abre_players()
     // A card that is gone (unplugged, or a number beyond the cards there are) has been
     // reported by OpenDevice; the first card takes over so the party is not silent. The
     // saved number stays until the operator chooses another card.
-    auto abre = [janela](TMorvelBass *p, int device) {
-        p->OpenDevice(device, janela);
-        if (!p->EndTimer && device != 1)
-            p->OpenDevice(1, janela);
+    // A card that failed once is not tried again for every other player.
+    QVector<int> falharam;
+    auto abre = [janela, &falharam](TMorvelBass *p, int device) {
+        if (!falharam.contains(device)) {
+            p->OpenDevice(device, janela);
+            if (p->EndTimer || device == 1)
+                return;
+            falharam.append(device);
+        }
+        p->OpenDevice(1, janela);
     };
     abre(canal_00, device_cue);
     for (TMorvelBass *p : {canal_a, canal_b, canal_atalho})
