@@ -36,20 +36,20 @@ int main(int argc, char **argv)
     Tform_mixer m;
     m.show();
     QCoreApplication::processEvents();
-    m.grafico_b = 1; // deck B draws the oscilloscope
-    m.ListBox1->addItem("A");
-    m.arquivos_a << a;
-    m.ListBox2->addItem("B");
-    m.arquivos_b << b;
-    for (QListWidget *l : {m.ListBox1, m.ListBox2})
+    m.deck_b->grafico = 1; // deck B draws the oscilloscope
+    m.deck_a->lista->addItem("A");
+    m.deck_a->arquivos << a;
+    m.deck_b->lista->addItem("B");
+    m.deck_b->arquivos << b;
+    for (QListWidget *l : {m.deck_a->lista, m.deck_b->lista})
         l->setCurrentRow(0);
     m.ListBox1Click();
     m.ListBox2Click();
     m.BitBtn2Click();
     m.BitBtn6Click();
     // The clocks are driven by hand below, so the measurement holds only their work.
-    m.Timer1->stop();
-    m.Timer2->stop();
+    m.deck_a->relogio->stop();
+    m.deck_b->relogio->stop();
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 500)
@@ -61,15 +61,15 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         m.Timer1Timer();
-        m.pp->repaint();
+        m.deck_a->caixa->repaint();
         spectrum += t.nsecsElapsed() / 1e6;
         t.restart();
         m.Timer2Timer();
-        m.PP2->repaint();
+        m.deck_b->caixa->repaint();
         scope += t.nsecsElapsed() / 1e6;
         QCoreApplication::processEvents();
     }
-    if (!m.canal_a->Playing || !m.canal_b->Playing || m.pbarvu->value() == 0) {
+    if (!m.deck_a->canal->Playing || !m.deck_b->canal->Playing || m.deck_a->barra->value() == 0) {
         std::fprintf(stderr, "the decks did not play: nothing was measured\n");
         return 1;
     }
@@ -77,9 +77,9 @@ int main(int argc, char **argv)
     scope /= ticks;
     std::printf("deck A tick with spectrum ms: %.3f\n", spectrum);
     std::printf("deck B tick with oscilloscope ms: %.3f\n", scope);
-    std::printf("deck A level: %d, position ms: %d\n", m.pbarvu->value(), m.trackbar1->value());
+    std::printf("deck A level: %d, position ms: %d\n", m.deck_a->barra->value(), m.deck_a->posicao->value());
     std::printf("tick share: %.2f %%\n", std::max(spectrum, scope) / 50.0 * 100.0);
-    m.canal_a->OnStop = nullptr;
-    m.canal_b->OnStop = nullptr;
+    m.deck_a->canal->OnStop = nullptr;
+    m.deck_b->canal->OnStop = nullptr;
     return 0;
 }

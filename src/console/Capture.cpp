@@ -1,5 +1,8 @@
 // The capture: searching a whole volume or one folder for audio files and replacing the
 // media library with what was found. A second click on the capture button cancels.
+#include "Acervo.h"
+
+#include "Ajustes.h"
 #include "UMIXER.h"
 
 #include "library/LibraryFile.h"
@@ -8,51 +11,23 @@
 #include "library/udir.h"
 #include "settings/DataFolder.h"
 #include "settings/funcoes.h"
-#include "settings/uform_config.h"
 #include "widgets/ColorButton.h"
 #include "widgets/LedBarGauge.h"
 #include "widgets/LedButton.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QTableView>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSlider>
 
 namespace {
 
 const QString kAguarde = QStringLiteral("AGUARDE LOCALIZANDO MÍDIA...");
 
-// The capture level (0 to 3) of the settings window; its initial position without one.
-int nivel_captura()
-{
-    if (!form_config || !form_config->MMSwitch1)
-        return 1;
-    QObject *chave = form_config->MMSwitch1;
-    const QVariant valor = chave->property("value");
-    const int p = valor.isValid() ? valor.toInt() : (chave->property("checked").toBool() ? 1 : 0);
-    return qBound(0, p, 3);
-}
-
 } // namespace
-
-// The search patterns the settings window enables; "mp3" alone without one.
-QStringList Tform_mixer::padroes_captura()
-{
-    if (!form_config)
-        return {QStringLiteral("*.mp3")};
-    QStringList p;
-    if (form_config->Checkbox4 && form_config->Checkbox4->isChecked())
-        p << QStringLiteral("*.mp3");
-    if (form_config->Checkbox3 && form_config->Checkbox3->isChecked())
-        p << QStringLiteral("*.wav");
-    if (form_config->checkbox_wma && form_config->checkbox_wma->isChecked())
-        p << QStringLiteral("*.wma");
-    if (form_config->Checkbox1 && form_config->Checkbox1->isChecked())
-        p << QStringLiteral("*.ogg");
-    return p;
-}
 
 namespace {
 
@@ -66,7 +41,7 @@ QString com_separador(const QString &pasta)
 
 } // namespace
 
-void Tform_mixer::BitBtn13Click()
+void Acervo::BitBtn13Click()
 {
     if (m_capturando) {
         // Cancel: the running scan winds down and keeps what it found.
@@ -77,7 +52,7 @@ void Tform_mixer::BitBtn13Click()
         return;
     }
 
-    MixerScan1->setXnivel(quint16(5 * (nivel_captura() + 1)));
+    MixerScan1->setXnivel(quint16(5 * (Ajustes::nivel_captura() + 1)));
     const QString raiz = com_separador(volumeRootFromText(DriveComboBox1->currentText()));
     QString pasta;
     if (captura_geral->isChecked()) {
@@ -89,7 +64,7 @@ void Tform_mixer::BitBtn13Click()
         if (pasta_captura.trimmed().isEmpty()
             || !QDir::fromNativeSeparators(pasta_captura).startsWith(QDir::fromNativeSeparators(raiz), Qt::CaseInsensitive))
             pasta_captura = raiz;
-        Tform_dir *janela = form_dir ? form_dir : new Tform_dir(this);
+        Tform_dir *janela = form_dir ? form_dir : new Tform_dir(&m_console);
         if (!janela->executa(pasta_captura)) {
             bitbtn13->setEnabled(true);
             carrega_biblioteca();
@@ -102,10 +77,10 @@ void Tform_mixer::BitBtn13Click()
         pasta = com_separador(pasta_captura);
     }
     MixerScan1->setFilePath(pasta);
-    MixerScan1->setSearchFilter(padroes_captura());
+    MixerScan1->setSearchFilter(Ajustes::padroes_captura());
 
     m_capturando = true;
-    captura_descartada = false;
+    m_captura_descartada = false;
     Label33->setText(kAguarde);
     bitbtn13->setText(QStringLiteral("Cancelar"));
     CoolGauge1->hide();
@@ -130,7 +105,7 @@ void Tform_mixer::BitBtn13Click()
     MixerScan1->setProgressCallback(nullptr);
     m_capturando = false;
     // The operator confirmed the exit during the scan: the console is going away.
-    if (captura_descartada)
+    if (m_captura_descartada)
         return;
     bitbtn13->setText(QStringLiteral("Capturar"));
     const int ignorados = MixerScan1->skippedNames();
@@ -152,14 +127,14 @@ void Tform_mixer::BitBtn13Click()
         funcoes::mensagem(QStringLiteral("Erro ao Salvar Lista de Músicas"));
     // With tracks on the grid, adding them to the decks and pre-listening work at once.
     bitbtn21->setEnabled(true);
-    bitbtn14->setEnabled(true);
-    bitbtn15->setEnabled(true);
+    m_console.deck_a->adicionar->setEnabled(true);
+    m_console.deck_b->adicionar->setEnabled(true);
 }
 
-void Tform_mixer::cancela_captura_no_fechamento()
+void Acervo::cancela_captura_no_fechamento()
 {
     if (!m_capturando)
         return;
-    captura_descartada = true;
+    m_captura_descartada = true;
     MixerScan1->Cancel();
 }

@@ -1,15 +1,22 @@
 // The cartridge bank on the console: the ten buttons, filling them by drops, the bank file,
-// clearing, and firing a cartridge with its countdown.
-#include "UMIXER.h"
+// clearing, and firing a cartridge with its countdown; and the ten shortcuts.
+#include "Cartucheira.h"
 
+#include "Acervo.h"
 #include "Tempo.h"
-#include "library/LibraryModel.h"
+#include "UMIXER.h"
+#include "audio/TMorvelBass.h"
+#include "audio/TThreadedTimer.h"
+#include "cartridge/Shortcuts.h"
 #include "library/NativeName.h"
 #include "settings/DataFolder.h"
 #include "settings/funcoes.h"
 #include "widgets/TColorBtn.h"
 
+#include <QAction>
 #include <QDir>
+#include <QLabel>
+#include <QMenu>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -25,44 +32,11 @@ int numero(const TColorBtn *b)
     return b->property("Tag").toInt();
 }
 
-CartridgeSlot &slot(Tform_mixer &m, int n)
-{
-    return m.cartuchos[size_t(n - 1)];
-}
-
-TColorBtn *botao(Tform_mixer &m, int n)
-{
-    return m.cartuchos_btn[size_t(n - 1)];
-}
-
-TMorvelBass *player(Tform_mixer &m, int n)
-{
-    return m.canal_cartucho[size_t(n - 1)];
-}
-
 void tamanho_fonte(TColorBtn *b, int pontos)
 {
     QFont f = b->font();
     f.setPointSize(pontos);
     b->setFont(f);
-}
-
-// Loads a cartridge's file on the music card. False, after telling the operator, when the
-// file gives no playable stream.
-bool carrega_cartucho(Tform_mixer &m, int n)
-{
-    TMorvelBass *p = player(m, n);
-    try {
-        p->FreeStream();
-        p->SetDevice(p->Device); // the music card, or the first card standing in for a missing one
-        p->LoadFile(slot(m, n).arquivo);
-        p->setVolume(100);
-    } catch (...) {
-        funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
-        return false;
-    }
-    // A refused source (8 bits) has already been reported by the player.
-    return p->Loaded;
 }
 
 // A cartridge only takes a copy: accepting a move would let a file manager delete the
@@ -78,78 +52,118 @@ bool aceita_copia(QDropEvent *evento)
     return true;
 }
 
-bool algum_tocando(Tform_mixer &m)
+} // namespace
+
+Cartucheira::Cartucheira(Tform_mixer &console)
+    : m_console(console)
 {
-    for (TMorvelBass *p : m.canal_cartucho)
+    canal_atalho = new TMorvelBass(&console);
+    canal_atalho->setObjectName(QStringLiteral("canal_atalho"));
+    for (int i = 0; i < 10; ++i) {
+        canal_cartucho[size_t(i)] = new TMorvelBass(&console);
+        canal_cartucho[size_t(i)]->setObjectName(QStringLiteral("canal_cartucho%1").arg(i + 1));
+    }
+    atalhos = std::make_shared<Atalhos>();
+    using Handler = void (Cartucheira::*)();
+    static const Handler handlers[10] = {
+        &Cartucheira::PlayAtalho011Click, &Cartucheira::PlayAtalho012Click, &Cartucheira::PlayAtalho013Click,
+        &Cartucheira::PlayAtalho014Click, &Cartucheira::PlayAtalho051Click, &Cartucheira::PlayAtalho061Click,
+        &Cartucheira::PlayAtalho071Click, &Cartucheira::PlayAtalho081Click, &Cartucheira::PlayAtalho091Click,
+        &Cartucheira::PlayAtalho101Click};
+    static const char *nomes[10] = {"PlayAtalho011", "PlayAtalho012", "PlayAtalho013", "PlayAtalho014",
+                                    "PlayAtalho051", "PlayAtalho061", "PlayAtalho071", "PlayAtalho081",
+                                    "PlayAtalho091", "PlayAtalho101"};
+    for (int i = 0; i < 10; ++i) {
+        auto *tecla = new QAction(this);
+        tecla->setObjectName(QString::fromLatin1(nomes[i]));
+        tecla->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + (i + 1) % 10)));
+        tecla->setShortcutContext(Qt::WindowShortcut);
+        m_console.addAction(tecla);
+        connect(tecla, &QAction::triggered, this, handlers[i]);
+    }
+    cria_cartuchos();
+}
+
+Cartucheira::~Cartucheira()
+{
+    Timer_botonera->setEnabled(false);
+    Timer_botonera->OnTimer = nullptr;
+    for (TMorvelBass *p : canal_cartucho)
+        p->OnStop = nullptr;
+}
+
+// Loads a cartridge's file on the music card. False, after telling the operator, when the
+// file gives no playable stream.
+bool Cartucheira::carrega_cartucho(int n)
+{
+    TMorvelBass *p = canal_cartucho[size_t(n - 1)];
+    try {
+        p->FreeStream();
+        p->SetDevice(p->Device); // the music card, or the first card standing in for a missing one
+        p->LoadFile(cartuchos[size_t(n - 1)].arquivo);
+        p->setVolume(100);
+    } catch (...) {
+        funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
+        return false;
+    }
+    // A refused source (8 bits) has already been reported by the player.
+    return p->Loaded;
+}
+
+bool Cartucheira::algum_tocando() const
+{
+    for (TMorvelBass *p : canal_cartucho)
         if (p->Playing)
             return true;
     return false;
 }
 
-} // namespace
-
-// Routes the buttons' mouse and drag events to the console's handlers.
-class CartridgeFilter : public QObject
+bool Cartucheira::eventFilter(QObject *alvo, QEvent *evento)
 {
-public:
-    explicit CartridgeFilter(Tform_mixer *m)
-        : QObject(m)
-        , m_mixer(m)
-    {
+    auto *b = qobject_cast<TColorBtn *>(alvo);
+    if (!b)
+        return false;
+    switch (evento->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // A press is also over the button: a click with a pointer that never moved
+        // (resting there when the window appeared) still fires this cartridge.
+        CartucheiraMouseMove(b);
+        return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        CartucheiraDragOver(static_cast<QDragMoveEvent *>(evento));
+        return true;
+    case QEvent::Drop: {
+        auto *de = static_cast<QDropEvent *>(evento);
+        if (aceita_copia(de))
+            CartucheiraDragDrop(b, de->mimeData());
+        return true;
     }
-
-protected:
-    bool eventFilter(QObject *alvo, QEvent *evento) override
-    {
-        auto *b = static_cast<TColorBtn *>(alvo);
-        switch (evento->type()) {
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            // A press is also over the button: a click with a pointer that never moved
-            // (resting there when the window appeared) still fires this cartridge.
-            m_mixer->CartucheiraMouseMove(b);
-            return false;
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-            m_mixer->CartucheiraDragOver(static_cast<QDragMoveEvent *>(evento));
-            return true;
-        case QEvent::Drop: {
-            auto *de = static_cast<QDropEvent *>(evento);
-            if (!aceita_copia(de))
-                return true;
-            m_mixer->CartucheiraDragDrop(b, de->mimeData());
-            return true;
-        }
-        default:
-            return false;
-        }
+    default:
+        return false;
     }
+}
 
-private:
-    Tform_mixer *m_mixer;
-};
-
-void Tform_mixer::cria_cartuchos()
+void Cartucheira::cria_cartuchos()
 {
-    PopupMenu1 = new QMenu(this);
+    PopupMenu1 = new QMenu(&m_console);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     LimparCartucheira1 = PopupMenu1->addAction(QStringLiteral("Limpar Cartucheira"));
     LimparCartucheira1->setObjectName(QStringLiteral("LimparCartucheira1"));
     connect(LimparCartucheira1, &QAction::triggered, this, [this] { LimparCartucheira1Click(); });
 
-    Timer_botonera = new TThreadedTimer(this);
+    Timer_botonera = new TThreadedTimer(&m_console);
     Timer_botonera->setObjectName(QStringLiteral("Timer_botonera"));
     Timer_botonera->setInterval(500);
     Timer_botonera->OnTimer = [this](TThreadedTimer *) { Timer_botoneraTimer(); };
     for (TMorvelBass *p : canal_cartucho)
         p->OnStop = [this](TMorvelBass *sender) { Cartucho_Stop(sender); };
 
-    auto *filtro = new CartridgeFilter(this);
-    filtro->setObjectName(QStringLiteral("filtroCartuchos"));
-    const int w = Panel9->width() / 10 - 3, h = Panel9->height() / 2 + 6;
+    const int w = m_console.Panel9->width() / 10 - 3, h = m_console.Panel9->height() / 2 + 6;
     for (int n = 1; n <= CartridgeBank::kSlots; ++n) {
-        auto *b = new TColorBtn(Panel9);
+        auto *b = new TColorBtn(m_console.Panel9);
         b->setObjectName(QStringLiteral("cartucho%1").arg(n));
         QFont f(QStringLiteral("DejaVu Serif"));
         f.setPointSize(8);
@@ -159,55 +173,50 @@ void Tform_mixer::cria_cartuchos()
         b->setFocusPolicy(Qt::NoFocus);
         b->setProperty("Tag", n);
         b->setNumero(funcoes::zeros_esquerda(QString::number(n), 2));
-        b->setText(CartridgeBank::legenda(slot(*this, n).titulo));
+        b->setText(CartridgeBank::legenda(cartuchos[size_t(n - 1)].titulo));
         b->setGeometry(5 + (n - 1) * (w + 2), 25, w, h);
         b->setCursor(Qt::PointingHandCursor);
-        b->setButtonColor(CartridgeBank::corBotao(slot(*this, n).cor));
+        b->setButtonColor(CartridgeBank::corBotao(cartuchos[size_t(n - 1)].cor));
         b->setMouseTracking(true);
         b->setAcceptDrops(true);
         b->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(b, &QWidget::customContextMenuRequested, this,
                 [this, b](const QPoint &at) { PopupMenu1->popup(b->mapToGlobal(at)); });
         connect(b, &QAbstractButton::clicked, this, [this] { CartucheiraClick(); });
-        b->installEventFilter(filtro);
+        b->installEventFilter(this);
         cartuchos_btn[size_t(n - 1)] = b;
     }
 }
 
 // ---------------- hover and drops ----------------
 
-void Tform_mixer::CartucheiraMouseMove(TColorBtn *b)
+void Cartucheira::CartucheiraMouseMove(TColorBtn *b)
 {
     if (!b)
         return;
     botao_atual = b;
     const int n = numero(b);
     QString texto = QStringLiteral("Cartucho ") + funcoes::zeros_esquerda(QString::number(n), 2);
-    if (!slot(*this, n).titulo.isEmpty())
-        texto += QStringLiteral(" - ") + slot(*this, n).titulo;
-    Label7->setText(texto);
+    if (!cartuchos[size_t(n - 1)].titulo.isEmpty())
+        texto += QStringLiteral(" - ") + cartuchos[size_t(n - 1)].titulo;
+    m_console.Label7->setText(texto);
 }
 
-void Tform_mixer::CartucheiraDragOver(QDragMoveEvent *evento)
+void Cartucheira::CartucheiraDragOver(QDragMoveEvent *evento)
 {
     // Every drag that can be copied is welcome here; the drop decides.
     aceita_copia(evento);
 }
 
-void Tform_mixer::CartucheiraDragDrop(TColorBtn *b, const QMimeData *dados)
+void Cartucheira::CartucheiraDragDrop(TColorBtn *b, const QMimeData *dados)
 {
     const int n = numero(b);
-    if (player(*this, n)->Playing || !dados)
+    if (canal_cartucho[size_t(n - 1)]->Playing || !dados)
         return;
     CartridgeSlot novo;
-    const QString origem = QString::fromUtf8(dados->data(tipoArrasto()));
-    if (origem == StringGrid1->objectName() || origem == StringGrid2->objectName()) {
-        const bool busca = origem == StringGrid2->objectName();
-        const QTableView *grade = busca ? StringGrid2 : StringGrid1;
-        const LibraryModel *modelo = busca ? pesquisa : biblioteca;
-        const int linha = grade->currentIndex().row();
-        novo.titulo = modelo->title(linha);
-        novo.arquivo = modelo->path(linha);
+    const QString origem = QString::fromUtf8(dados->data(Tform_mixer::tipoArrasto()));
+    bool busca = false;
+    if (m_console.acervo->faixa_arrastada(origem, &novo.titulo, &novo.arquivo, &busca)) {
         novo.cor = QString::number(busca ? CartridgeBank::kVerde : CartridgeBank::kAmarelo);
     } else if (origem.isEmpty() && dados->hasUrls()) {
         for (const QUrl &url : dados->urls()) {
@@ -221,20 +230,20 @@ void Tform_mixer::CartucheiraDragDrop(TColorBtn *b, const QMimeData *dados)
     if (novo.arquivo.isEmpty())
         return;
 
-    slot(*this, n) = novo;
+    cartuchos[size_t(n - 1)] = novo;
     b->setText(CartridgeBank::legenda(novo.titulo));
     b->setButtonColor(CartridgeBank::corBotao(novo.cor));
     b->setToolTip(novo.titulo);
     // Tells the operator now if the file cannot be played; the slot keeps it all the same.
-    carrega_cartucho(*this, n);
+    carrega_cartucho(n);
     grava_grupo(CartridgeBank::fileName());
 }
 
 // ---------------- the bank file ----------------
 
-bool Tform_mixer::limpa_cartucheira()
+bool Cartucheira::limpa_cartucheira()
 {
-    if (algum_tocando(*this)) {
+    if (algum_tocando()) {
         funcoes::mensagem(QStringLiteral("Por favor aguardar o Término do cartucho em Execução"));
         return false;
     }
@@ -247,7 +256,7 @@ bool Tform_mixer::limpa_cartucheira()
     return true;
 }
 
-void Tform_mixer::carrega_grupo(const QString &nome)
+void Cartucheira::carrega_grupo(const QString &nome)
 {
     if (CartridgeBank::nomeInvalido(nome)) {
         funcoes::mensagem(QStringLiteral("Nome do GRUPO DE BOTÕES Inválido - Verifique !!"));
@@ -263,8 +272,8 @@ void Tform_mixer::carrega_grupo(const QString &nome)
         funcoes::mensagem(QStringLiteral("Erro ao Ler a Cartucheira ") + QDir::toNativeSeparators(caminho)
                           + QStringLiteral(" - Verifique !!"));
     for (int n = 1; n <= CartridgeBank::kSlots; ++n) {
-        TColorBtn *b = botao(*this, n);
-        const CartridgeSlot &s = slot(*this, n);
+        TColorBtn *b = cartuchos_btn[size_t(n - 1)];
+        const CartridgeSlot &s = cartuchos[size_t(n - 1)];
         b->setProperty("Tag", n);
         tamanho_fonte(b, 8);
         b->setText(CartridgeBank::legenda(s.titulo));
@@ -273,7 +282,7 @@ void Tform_mixer::carrega_grupo(const QString &nome)
     }
 }
 
-void Tform_mixer::grava_grupo(const QString &nome)
+void Cartucheira::grava_grupo(const QString &nome)
 {
     if (CartridgeBank::nomeInvalido(nome)) {
         funcoes::mensagem(QStringLiteral("Nome do Grupo de botões Inválido - Verifique !!"));
@@ -284,7 +293,7 @@ void Tform_mixer::grava_grupo(const QString &nome)
         funcoes::mensagem(QStringLiteral("Erro ao Gravar arquivo de Log"));
 }
 
-void Tform_mixer::LimparCartucheira1Click()
+void Cartucheira::LimparCartucheira1Click()
 {
     // The operator clears the bank on purpose: from then on it is written again.
     if (limpa_cartucheira() && QFile::remove(DataFolder::filePath(CartridgeBank::fileName())))
@@ -293,19 +302,19 @@ void Tform_mixer::LimparCartucheira1Click()
 
 // ---------------- playback ----------------
 
-void Tform_mixer::CartucheiraClick()
+void Cartucheira::CartucheiraClick()
 {
     if (!botao_atual)
         return;
     const int n = numero(botao_atual);
-    TMorvelBass *p = player(*this, n);
+    TMorvelBass *p = canal_cartucho[size_t(n - 1)];
     if (p->Playing) {
         p->Stop();
         return;
     }
-    const QString &arquivo = slot(*this, n).arquivo;
+    const QString &arquivo = cartuchos[size_t(n - 1)].arquivo;
     if (NativeName::exists(arquivo)) {
-        if (!carrega_cartucho(*this, n))
+        if (!carrega_cartucho(n))
             return;
         p->Play();
         if (!p->Playing)
@@ -318,15 +327,15 @@ void Tform_mixer::CartucheiraClick()
     }
 }
 
-void Tform_mixer::Timer_botoneraTimer()
+void Cartucheira::Timer_botoneraTimer()
 {
     bool algum = false;
     for (int n = 1; n <= CartridgeBank::kSlots; ++n) {
-        TMorvelBass *p = player(*this, n);
+        TMorvelBass *p = canal_cartucho[size_t(n - 1)];
         if (!p->Playing)
             continue;
         algum = true;
-        TColorBtn *b = botao(*this, n);
+        TColorBtn *b = cartuchos_btn[size_t(n - 1)];
         b->setText(minutos_segundos(qint64(p->GetLength()) - qint64(p->GetPosition())));
         if (b->bordaWidth() == 1) {
             b->setBordaCor(QColor(255, 0, 0));
@@ -339,15 +348,56 @@ void Tform_mixer::Timer_botoneraTimer()
     Timer_botonera->setEnabled(algum);
 }
 
-void Tform_mixer::Cartucho_Stop(TMorvelBass *)
+void Cartucheira::Cartucho_Stop(TMorvelBass *)
 {
     for (int n = 1; n <= CartridgeBank::kSlots; ++n) {
-        if (player(*this, n)->Playing)
+        if (canal_cartucho[size_t(n - 1)]->Playing)
             continue;
-        TColorBtn *b = botao(*this, n);
+        TColorBtn *b = cartuchos_btn[size_t(n - 1)];
         tamanho_fonte(b, 8);
-        b->setText(CartridgeBank::legenda(slot(*this, n).titulo));
+        b->setText(CartridgeBank::legenda(cartuchos[size_t(n - 1)].titulo));
         b->setBordaCor(QColor(0, 0, 0));
         b->setBordaWidth(1);
     }
+}
+
+// ---------------- shortcuts ----------------
+
+void Cartucheira::play_atalho(const QString &caminho)
+{
+    if (caminho.isEmpty())
+        return;
+    if (!NativeName::exists(caminho)) {
+        funcoes::bip_mensagem(QStringLiteral("Arquivo ->") + caminho + QStringLiteral(" - Não Localizado !!"));
+        return;
+    }
+    if (canal_atalho->Playing) {
+        canal_atalho->Stop();
+        return;
+    }
+    try {
+        canal_atalho->FreeStream();
+        canal_atalho->LoadFile(caminho);
+        canal_atalho->Play();
+    } catch (...) {
+        funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
+    }
+}
+
+
+void Cartucheira::PlayAtalho011Click() { play_atalho(atalhos->entrada(1)); }
+void Cartucheira::PlayAtalho012Click() { play_atalho(atalhos->entrada(2)); }
+void Cartucheira::PlayAtalho013Click() { play_atalho(atalhos->entrada(3)); }
+void Cartucheira::PlayAtalho014Click() { play_atalho(atalhos->entrada(4)); }
+void Cartucheira::PlayAtalho051Click() { play_atalho(atalhos->entrada(5)); }
+void Cartucheira::PlayAtalho061Click() { play_atalho(atalhos->entrada(6)); }
+void Cartucheira::PlayAtalho071Click() { play_atalho(atalhos->entrada(7)); }
+void Cartucheira::PlayAtalho081Click() { play_atalho(atalhos->entrada(8)); }
+void Cartucheira::PlayAtalho091Click() { play_atalho(atalhos->entrada(9)); }
+void Cartucheira::PlayAtalho101Click() { play_atalho(atalhos->entrada(10)); }
+
+void Cartucheira::grava_atalhos()
+{
+    if (!atalhos->grava(DataFolder::filePath(Atalhos::nomeArquivo())))
+        funcoes::mensagem(QStringLiteral("Erro ao gravar arquivo de atalhos"));
 }

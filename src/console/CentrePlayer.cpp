@@ -1,6 +1,9 @@
 // The centre player: pre-listening a library track on the listening card (or playing it on
 // the music card), its Cue switch, its level gauge and the library grid's context menu.
+#include "Acervo.h"
+
 #include "UMIXER.h"
+#include "audio/TMorvelBass.h"
 
 #include "library/LibraryModel.h"
 #include "library/NativeName.h"
@@ -8,6 +11,10 @@
 #include "visual/meter_vis.h"
 #include "widgets/ColorButton.h"
 #include "widgets/LedBarGauge.h"
+
+#include <QLabel>
+#include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -25,34 +32,15 @@ void avisa_clipe(QLabel *status, const QString &caminho)
 
 } // namespace
 
-void Tform_mixer::wireCentrePlayer()
+void Acervo::BitBtn21Click()
 {
-    medidor_central = std::make_unique<TMeter>();
-    canal_00->OnStop = [this](TMorvelBass *) { Canal_00Stop(); };
-    SRColorButton1->setToolTip(QStringLiteral("Escuta - 2º placa de som\r\nDica: O sistema de escuta está ativo somente no "
-                                              "Player Central (Canal do meio)."));
-    connect(bitbtn21, &QAbstractButton::clicked, this, [this] { BitBtn21Click(); });
-    connect(bitbtn23, &QAbstractButton::clicked, this, [this] { BitBtn23Click(); });
-    connect(Play3, &QAction::triggered, this, [this] { BitBtn21Click(); });
-    connect(Stop3, &QAction::triggered, this, [this] { BitBtn23Click(); });
-    connect(StringGrid1, &QAbstractItemView::doubleClicked, this, [this] { StringGrid1DblClick(); });
-    connect(SRColorButton1, &QAbstractButton::clicked, this, [this] { SRColorButton1Click(); });
-    connect(Timer4, &QTimer::timeout, this, [this] { Timer4Timer(); });
-    connect(bITBTN24, &QAbstractButton::clicked, this, [this] { BitBtn24Click(); });
-    connect(AutoProgramacaoAlfabetica1, &QAction::triggered, this, [this] { AutoProgramacaoAlfabetica1Click(); });
-    connect(AutoProgramacaoAleatoria1, &QAction::triggered, this, [this] { AutoProgramacaoAleatoria1Click(); });
-    wireSearch();
-}
-
-void Tform_mixer::BitBtn21Click()
-{
-    Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
+    m_console.Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
     try {
         if (canal_00->Playing)
             return;
-        const bool busca = StringGrid2->isVisibleTo(this);
+        const bool busca = StringGrid2->isVisibleTo(&m_console);
         QString caminho;
-        int placa = device_cue;
+        int placa = m_console.device_cue;
         if (busca) {
             // The search results always go to the listening card.
             caminho = pesquisa->path(StringGrid2->currentIndex().row());
@@ -60,10 +48,10 @@ void Tform_mixer::BitBtn21Click()
             caminho = biblioteca->path(StringGrid1->currentIndex().row());
             if (!NativeName::isFile(caminho))
                 return;
-            placa = cue_ativo ? device_cue : device_transmissao;
+            placa = cue_ativo ? m_console.device_cue : m_console.device_transmissao;
         }
         if (eh_clipe(caminho)) {
-            avisa_clipe(Label7, caminho);
+            avisa_clipe(m_console.Label7, caminho);
             return;
         }
         // A card that is gone has the first card standing in, as for every other player.
@@ -90,14 +78,14 @@ void Tform_mixer::BitBtn21Click()
     }
 }
 
-void Tform_mixer::StringGrid1DblClick()
+void Acervo::StringGrid1DblClick()
 {
     const int linha = StringGrid1->currentIndex().row();
     if (biblioteca->title(linha).isEmpty())
         return;
     // A clip is never loaded, so it must not stop what is playing either.
     if (eh_clipe(biblioteca->path(linha))) {
-        avisa_clipe(Label7, biblioteca->path(linha));
+        avisa_clipe(m_console.Label7, biblioteca->path(linha));
         return;
     }
     if (canal_00->Playing)
@@ -105,7 +93,7 @@ void Tform_mixer::StringGrid1DblClick()
     BitBtn21Click();
 }
 
-void Tform_mixer::BitBtn23Click()
+void Acervo::BitBtn23Click()
 {
     Timer4->stop();
     if (canal_00->Playing)
@@ -115,7 +103,7 @@ void Tform_mixer::BitBtn23Click()
     bitbtn23->setEnabled(false);
 }
 
-void Tform_mixer::Canal_00Stop()
+void Acervo::Canal_00Stop()
 {
     Timer4->stop();
     Play3->setEnabled(true);
@@ -128,13 +116,13 @@ void Tform_mixer::Canal_00Stop()
     CoolGauge1->setValue(0);
 }
 
-void Tform_mixer::SRColorButton1Click()
+void Acervo::SRColorButton1Click()
 {
     // The button's own toggle is undone: only the rules below move it.
     SRColorButton1->setChecked(cue_ativo);
-    if (device_cue == device_transmissao) {
+    if (m_console.device_cue == m_console.device_transmissao) {
         funcoes::mensagem(QStringLiteral("Suas placas de escuta e transmissão estão configuradas para a mesma Placa: \r")
-                          + canal_00->DeviceDescription(device_cue).toUpper() + QStringLiteral("\r")
+                          + canal_00->DeviceDescription(m_console.device_cue).toUpper() + QStringLiteral("\r")
                           + QStringLiteral("Para utilizar este recurso (CUE) será necessáro 2 placas de som - Verifique"));
         return;
     }
@@ -150,11 +138,11 @@ void Tform_mixer::SRColorButton1Click()
     }
 }
 
-void Tform_mixer::Timer4Timer()
+void Acervo::Timer4Timer()
 {
     if (!canal_00->Playing)
         return;
     float fft[512];
     canal_00->GetFFT(fft);
-    CoolGauge1->setValue(medidor_central->GetLevel(fft));
+    CoolGauge1->setValue(m_medidor->GetLevel(fft));
 }

@@ -1,5 +1,7 @@
 // The search over the library's titles into the search grid laid over the library grid,
 // and the start-up file: its folder's audio files listed in the library grid, it played.
+#include "Acervo.h"
+
 #include "UMIXER.h"
 
 #include "library/LibraryModel.h"
@@ -9,62 +11,16 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
 
 namespace {
 
 QString cabecalho_busca() { return QStringLiteral("<ESC>-SAIR do modo Pesquisa"); }
 
-// Routes the search edit's keys and focus and the search grid's keys to the console.
-class SearchFilter : public QObject
-{
-public:
-    explicit SearchFilter(Tform_mixer *m)
-        : QObject(m)
-        , m_mixer(m)
-    {
-    }
-protected:
-    bool eventFilter(QObject *alvo, QEvent *evento) override
-    {
-        if (alvo == m_mixer->edit1) {
-            if (evento->type() == QEvent::KeyPress)
-                return m_mixer->Edit1KeyPress(static_cast<QKeyEvent *>(evento));
-            if (evento->type() == QEvent::FocusIn && !m_mixer->devolvendo_foco) {
-                // Coming back from a box or another window is not entering the edit.
-                const Qt::FocusReason r = static_cast<QFocusEvent *>(evento)->reason();
-                if (r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason)
-                    m_mixer->Edit1Enter();
-            }
-        } else if (alvo == m_mixer->StringGrid2 && evento->type() == QEvent::KeyPress) {
-            return m_mixer->StringGrid2KeyDown(static_cast<QKeyEvent *>(evento));
-        }
-        return false;
-    }
-
-private:
-    Tform_mixer *m_mixer;
-};
-
 } // namespace
 
-void Tform_mixer::wireSearch()
-{
-    auto *filtro = new SearchFilter(this);
-    filtro->setObjectName(QStringLiteral("filtroPesquisa"));
-    edit1->installEventFilter(filtro);
-    StringGrid2->installEventFilter(filtro);
-    // The edit holds what is typed in upper case.
-    connect(edit1, &QLineEdit::textEdited, this, [this](const QString &texto) {
-        const QString maiusculo = texto.toUpper();
-        if (maiusculo == texto)
-            return;
-        const int cursor = edit1->cursorPosition();
-        edit1->setText(maiusculo);
-        edit1->setCursorPosition(cursor);
-    });
-}
-
-bool Tform_mixer::Edit1KeyPress(QKeyEvent *tecla)
+bool Acervo::Edit1KeyPress(QKeyEvent *tecla)
 {
     if (tecla->text().isEmpty())
         return false;
@@ -80,9 +36,9 @@ bool Tform_mixer::Edit1KeyPress(QKeyEvent *tecla)
         biblioteca->trackCount(), [this](int r) { return biblioteca->title(r); }, texto);
     if (achadas.isEmpty()) {
         funcoes::bip_mensagem(QStringLiteral("Nenhuma Ocorrência foi Encontrada !!"));
-        devolvendo_foco = true;
+        m_devolvendo_foco = true;
         edit1->setFocus();
-        devolvendo_foco = false;
+        m_devolvendo_foco = false;
         return true;
     }
     QVector<LibraryRecord> linhas;
@@ -97,13 +53,13 @@ bool Tform_mixer::Edit1KeyPress(QKeyEvent *tecla)
     return true;
 }
 
-void Tform_mixer::Edit1Enter()
+void Acervo::Edit1Enter()
 {
     edit1->clear();
     StringGrid2->hide();
 }
 
-bool Tform_mixer::StringGrid2KeyDown(QKeyEvent *tecla)
+bool Acervo::StringGrid2KeyDown(QKeyEvent *tecla)
 {
     if (tecla->key() != Qt::Key_Escape)
         return false;
@@ -111,20 +67,20 @@ bool Tform_mixer::StringGrid2KeyDown(QKeyEvent *tecla)
     return true;
 }
 
-void Tform_mixer::inicia_biblioteca()
+void Acervo::inicia_biblioteca()
 {
-    const QString arquivo = parametros.trimmed();
+    const QString arquivo = m_console.parametros.trimmed();
     if (!arquivo.isEmpty() && QFileInfo(arquivo).isFile()) {
         lista_inicial();
         return;
     }
-    parametros.clear();
+    m_console.parametros.clear();
     carrega_biblioteca();
 }
 
-void Tform_mixer::lista_inicial()
+void Acervo::lista_inicial()
 {
-    const Search::PartesInicio partes = Search::separa_parametro(parametros);
+    const Search::PartesInicio partes = Search::separa_parametro(m_console.parametros);
     const QString pasta = partes.pasta.trimmed();
     const QVector<Search::ArquivoAudio> arquivos = Search::lista_arquivos_audio(pasta);
     if (arquivos.isEmpty())

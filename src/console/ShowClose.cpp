@@ -2,19 +2,20 @@
 // and its close sequence (confirmation, players stopped, settings written).
 #include "UMIXER.h"
 
+#include "Ajustes.h"
+
 #include "cartridge/Shortcuts.h"
 #include "library/TvelarixScan.h"
 #include "settings/DataFolder.h"
 #include "settings/SettingsFile.h"
 #include "settings/TextFile.h"
 #include "settings/funcoes.h"
-#include "settings/uform_config.h"
 #include "visual/ScreenFit.h"
 #include "widgets/LedButton.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QScreen>
-#include <QSpinBox>
 
 namespace {
 
@@ -27,24 +28,17 @@ QString caminhoConfiguracao()
 SettingsFile::Valores valoresDaJanela(const Tform_mixer &m)
 {
     SettingsFile::Valores v;
-    v.capturagr = m.captura_geral->isChecked() ? 1 : 0;
-    v.automixar = m.LEDButton1->isChecked() ? 1 : 0;
-    if (form_config) {
-        v.wav = form_config->Checkbox3->isChecked() ? 1 : 0;
-        v.mp3 = form_config->Checkbox4->isChecked() ? 1 : 0;
-        v.ogg = form_config->Checkbox1->isChecked() ? 1 : 0;
-        v.wma = form_config->checkbox_wma->isChecked() ? 1 : 0;
-        v.tempo_mix = form_config->RxSpinEdit7->value();
-        v.vlr_sensor = form_config->RxSpinEdit1->value();
-    }
+    v.capturagr = m.acervo->captura_geral->isChecked() ? 1 : 0;
+    v.automixar = m.mixagem->auto_mix() ? 1 : 0;
+    Ajustes::le_da_janela(&v);
     v.clips = 0;
     v.tempo_mix_texto = QString::number(v.tempo_mix);
-    v.grafico01 = quint16(m.grafico_a);
-    v.grafico02 = quint16(m.grafico_b);
+    v.grafico01 = quint16(m.deck_a->grafico);
+    v.grafico02 = quint16(m.deck_b->grafico);
     v.device_transmissao = m.device_transmissao;
     v.device_cue = m.device_cue;
     v.ativa_sensor = m.LEDButton2->isChecked() ? 1 : 0;
-    v.drive = m.DriveComboBox1->currentIndex();
+    v.drive = m.acervo->DriveComboBox1->currentIndex();
     v.buffers = 1000;
     v.fade = m.tempo_fade;
     v.bt_capturagr = v.capturagr;
@@ -80,29 +74,24 @@ void Tform_mixer::FormShow()
     QStringList lidas;
     const QString falhou = le_valores(linhas, &v, &lidas);
 
-    grafico_a = qint16(quint16(v.grafico01));
-    grafico_b = qint16(quint16(v.grafico02));
+    deck_a->grafico = qint16(quint16(v.grafico01));
+    deck_b->grafico = qint16(quint16(v.grafico02));
     device_transmissao = qint16(v.device_transmissao);
     device_cue = qint16(v.device_cue);
-    if (form_config)
-        form_config->RxSpinEdit1->setValue(v.vlr_sensor);
+    Ajustes::aplica_primeiros(v);
     if (lidas.contains(QStringLiteral("DRIVE"))) {
-        DriveComboBox1->setCurrentIndex(v.drive);
-        const QString entrada = v.drive >= 0 && v.drive < DriveComboBox1->count() ? DriveComboBox1->itemText(v.drive)
-                                                                                   : QString();
-        pasta_captura = entrada.isEmpty() ? QString() : volumeRootFromText(entrada.trimmed());
+        QComboBox *drives = acervo->DriveComboBox1;
+        drives->setCurrentIndex(v.drive);
+        const QString entrada = v.drive >= 0 && v.drive < drives->count() ? drives->itemText(v.drive) : QString();
+        acervo->pasta_captura = entrada.isEmpty() ? QString() : volumeRootFromText(entrada.trimmed());
     }
     tempo_fade = v.fade;
-    captura_geral->setChecked(v.bt_capturagr == 1);
+    acervo->captura_geral->setChecked(v.bt_capturagr == 1);
     // The equaliser's handlers run now, on players that are not open yet.
     bsSkinCheckRadioBox1->setChecked(v.eq_ativa == 1);
     Trackbar6->setValue(v.eq_volume);
     for (size_t b = 0; b < 10; ++b)
         bandas[b]->setValue(v.eq_banda[b]);
-    if (form_config) {
-        form_config->Checkbox1->setChecked(v.ogg == 1);
-        form_config->checkbox_wma->setChecked(v.wma == 1);
-    }
     if (!falhou.isEmpty())
         funcoes::mensagem(mensagemErroLeitura());
 
@@ -110,31 +99,24 @@ void Tform_mixer::FormShow()
 
     // The shortcuts.
     QString erroAtalhos;
-    if (atalhos->le(DataFolder::filePath(Atalhos::nomeArquivo()), &erroAtalhos) == Atalhos::Leitura::Ilegivel)
+    if (cartucheira->atalhos->le(DataFolder::filePath(Atalhos::nomeArquivo()), &erroAtalhos) == Atalhos::Leitura::Ilegivel)
         funcoes::mensagem(QStringLiteral("Não foi possível ler o arquivo de atalhos\r") + erroAtalhos);
 
     // The values kept aside while reading.
     LEDButton1->setChecked(v.automixar == 1);
     LEDButton2->setChecked(v.ativa_sensor == 1);
-    if (form_config) {
-        form_config->Checkbox3->setChecked(v.wav == 1);
-        form_config->Checkbox4->setChecked(v.mp3 == 1);
-        int tempoMix = 0;
-        if (inteiro(v.tempo_mix_texto, &tempoMix))
-            form_config->RxSpinEdit7->setValue(tempoMix);
-        else
-            funcoes::mensagem(mensagemErroLeitura());
-    }
+    if (!Ajustes::aplica_ultimos(v))
+        funcoes::mensagem(mensagemErroLeitura());
     setWindowTitle(caption_banner);
 
     // The media library, when there is one, or the start-up file's folder.
-    inicia_biblioteca();
+    acervo->inicia_biblioteca();
     // Fit the desk to the screen and make the deck displays' drawing objects.
     screenfit::ajusta_tela(this, screen() ? screen()->size() : tela_registrada, tela_registrada, *graficos);
     // Maximised means the whole screen even where no window manager honours the request.
     if (screen() && width() < screen()->availableGeometry().width())
         setGeometry(screen()->availableGeometry());
-    carrega_grupo(CartridgeBank::fileName());
+    cartucheira->carrega_grupo(CartridgeBank::fileName());
     emit consoleShown();
 }
 
@@ -155,10 +137,10 @@ void Tform_mixer::abre_players()
         }
         p->OpenDevice(1, janela);
     };
-    abre(canal_00, device_cue);
-    for (TMorvelBass *p : {canal_a, canal_b, canal_atalho})
+    abre(acervo->canal_00, device_cue);
+    for (TMorvelBass *p : {deck_a->canal, deck_b->canal, cartucheira->canal_atalho})
         abre(p, device_transmissao);
-    for (TMorvelBass *p : canal_cartucho)
+    for (TMorvelBass *p : cartucheira->canal_cartucho)
         abre(p, device_transmissao);
 }
 
@@ -169,15 +151,15 @@ void Tform_mixer::FormClose(QCloseEvent *event)
         return;
     }
     m_closing = true;
-    cancela_captura_no_fechamento();
+    acervo->cancela_captura_no_fechamento();
     BitBtn4Click();
     BitBtn9Click();
     const QStringList linhas = SettingsFile::monta_linhas(valoresDaJanela(*this));
-    if (canal_00->Playing)
-        BitBtn23Click();
-    if (canal_a->Playing)
+    if (acervo->canal_00->Playing)
+        acervo->BitBtn23Click();
+    if (deck_a->tocando())
         BitBtn4Click();
-    if (canal_b->Playing)
+    if (deck_b->tocando())
         BitBtn9Click();
     if (!TextFile::writeLines(caminhoConfiguracao(), linhas))
         funcoes::mensagem(QStringLiteral("Erro ao Gravar arquivo do sistema"));

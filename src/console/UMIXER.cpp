@@ -1,8 +1,12 @@
 #include "UMIXER.h"
 
+#include "settings/about.h"
+#include "settings/SitePicture.h"
+#include "settings/uform_config.h"
+#include "visual/DeckVisuals.h"
+
+#include "ConsoleBuild.h"
 #include "ConsoleStyle.h"
-#include "library/LibraryModel.h"
-#include "library/TvelarixScan.h"
 #include "settings/DataFolder.h"
 #include "settings/Startup.h"
 #include "settings/funcoes.h"
@@ -17,72 +21,19 @@
 #include "widgets/NeedleMeter.h"
 #include "widgets/TColorBtn.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QLocale>
+#include <QIcon>
+#include <QDesktopServices>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
 
 Tform_mixer *form_mixer = nullptr;
 
 const std::array<int, 10> Tform_mixer::kBandCentres = {32, 64, 128, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
-namespace {
-
-template <typename T>
-T *named(T *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel *label(QWidget *parent, const QString &text, const QRect &r, const char *name = nullptr)
-{
-    auto *l = new QLabel(text, parent);
-    if (name)
-        l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(r);
-    return l;
-}
-
-ColorButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &r,
-                    const QString &hint, ColorButton::Glyph glyph = ColorButton::NoGlyph)
-{
-    auto *b = named(new ColorButton(caption, parent), name);
-    b->setGeometry(r);
-    b->setToolTip(hint);
-    b->setGlyph(glyph);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
-
-QSlider *slider(QWidget *parent, const char *name, Qt::Orientation o, int min, int max, int value,
-                const QRect &r, const QString &hint)
-{
-    auto *s = named(new QSlider(o, parent), name);
-    s->setRange(min, max);
-    s->setValue(value);
-    s->setGeometry(r);
-    s->setToolTip(hint);
-    return s;
-}
-
-QTimer *timer(QObject *parent, const char *name, int ms)
-{
-    auto *t = named(new QTimer(parent), name);
-    t->setInterval(ms);
-    t->setTimerType(Qt::PreciseTimer);
-    return t;
-}
-
-QFrame *frame(QWidget *parent, const char *name, const QRect &r, const QColor &flat = QColor())
-{
-    auto *f = named(new QFrame(parent), name);
-    f->setGeometry(r);
-    console_style::panel(f, flat);
-    return f;
-}
-
-} // namespace
+using namespace console_build;
 
 Tform_mixer::Tform_mixer(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
@@ -101,22 +52,21 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     setFont(f);
     resize(kClientWidth, kClientHeight);
     move(0, 0);
+    graficos = std::make_unique<ConsoleVisuals>();
+    tela_registrada = screenfit::designScreen();
 
-    // The players, in the order the desk has always created them.
-    canal_00 = named(new TMorvelBass(this), "canal_00");
-    canal_atalho = named(new TMorvelBass(this), "canal_atalho");
-    canal_a = named(new TMorvelBass(this), "canal_a");
-    canal_b = named(new TMorvelBass(this), "canal_b");
-    canal_a->OnStop = [this](TMorvelBass *p) { Canal_aStop(p); };
-    canal_b->OnStop = [this](TMorvelBass *p) { Canal_bStop(p); };
-    for (int i = 0; i < 10; ++i)
-        canal_cartucho[size_t(i)] = named(new TMorvelBass(this), QStringLiteral("canal_cartucho%1").arg(i + 1).toLatin1().constData());
-
-    buildDeck(1);
-    buildDeck(2);
-    buildLibrary();
+    // The regions in the order the desk has always built them.
+    deck_a = std::make_unique<Deck>(*this, kDeckA, graficos->deckA);
+    deck_b = std::make_unique<Deck>(*this, kDeckB, graficos->deckB);
+    deck_a->outro = deck_b.get();
+    deck_b->outro = deck_a.get();
+    acervo = std::make_unique<Acervo>(*this);
     buildMiddle();
-    buildCartridges();
+    Panel9 = frame(this, "Panel9", QRect(3, 640, 1011, 69), QColor(0, 0, 0));
+    Panel9->setToolTip(QStringLiteral("Dica: Poderá arrastar áudios para os Cartuchos"));
+    Label7 = label(Panel9, QStringLiteral("Quorvanti Velarix-Pro"), QRect(6, 4, 504, 20), "Label7");
+    Label7->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    cartucheira = std::make_unique<Cartucheira>(*this);
 
     PopupMenu8 = named(new QMenu(this), "PopupMenu8");
     Sobre1 = named(PopupMenu8->addAction(QStringLiteral("Sobre")), "Sobre1");
@@ -131,245 +81,21 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu8->popup(mapToGlobal(at)); });
 
-    wireDeck(1);
-    wireDeck(2);
-    wireEffects();
-    wireClocks();
-    wireListsAndLibrary();
-    wireSettingsAndAbout();
-    wireDesktop();
-    wireCentrePlayer();
-
-    // Loop switches start off; the grids take their width.
-    loop_esquerda->setChecked(false);
-    loop_direita->setChecked(false);
+    mixagem = std::make_unique<Mixagem>(*this);
+    wireMiddle();
 }
 
 Tform_mixer::~Tform_mixer()
 {
-    // The children are destroyed after this body, by which time the window's members are
-    // gone: the filters that reach back into the window must not see their last events.
-    for (const char *filtro : {"filtroListasBiblioteca", "filtroCartuchos", "filtroArquivosSoltos", "filtroPesquisa",
-                               "filtroConfiguracaoSobre"})
-        delete findChild<QObject *>(QLatin1String(filtro), Qt::FindDirectChildrenOnly);
+    // The parts go while the widgets they watch are still there; their filters, connections
+    // and players' callbacks go with them.
+    cartucheira.reset();
+    mixagem.reset();
+    acervo.reset();
+    deck_b.reset();
+    deck_a.reset();
     if (form_mixer == this)
         form_mixer = nullptr;
-}
-
-void Tform_mixer::buildDeck(int deck)
-{
-    const bool a = deck == 1;
-    const int x = a ? 3 : 710;
-    QFrame *panel = frame(this, a ? "bsSkinPanel1" : "bsSkinPanel7", QRect(x, 2, 305, 488));
-    QFrame *controls = frame(this, a ? "bsSkinPanel2" : "bsSkinPanel8", QRect(x, 492, 304, 147));
-
-    QLabel *title = label(panel, QStringLiteral("Música:"), QRect(7, 6, 294, 16), a ? "label2" : "label28");
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-
-    QFrame *display = frame(panel, a ? "Panel2" : "Panel4", QRect(6, 28, 296, 124), QColor(0, 0, 64));
-    QWidget *box = named(new QWidget(display), a ? "pp" : "PP2");
-    box->setGeometry(2, 5, 163, 59);
-    box->setToolTip(QStringLiteral("Clique e saiba mais..."));
-    console_style::setBackground(box, QColor(0, 0, 64));
-    auto *meter = named(new NeedleMeter(display), a ? "ML" : "MR");
-    meter->setGeometry(168, 3, 124, 62);
-    meter->setFaceColor(QColor(199, 218, 135));
-    meter->setCaption(QStringLiteral("dB"));
-    meter->setRange(0, 114);
-    auto *gauge = named(new LedBarGauge(display), a ? "pbarvu" : "Progressbar1");
-    gauge->setGeometry(4, 71, 288, 12);
-    gauge->setMaximum(100);
-    auto *minutes = named(new LedNumber(2, display), a ? "MMLEDPanel1" : "MMLEDPanel3");
-    minutes->setGeometry(15, 94, 23, 22);
-    auto *colon = named(new LedColon(display), a ? "MMLEDDigit1" : "MMLEDDigit3");
-    colon->setGeometry(38, 94, 12, 22);
-    auto *seconds = named(new LedNumber(2, display), a ? "MMLEDPanel2" : "MMLEDPanel4");
-    seconds->setGeometry(50, 94, 23, 22);
-    for (QWidget *w : {static_cast<QWidget *>(minutes), static_cast<QWidget *>(colon), static_cast<QWidget *>(seconds)})
-        w->setToolTip(QStringLiteral("Tempo da Música"));
-    minutes->setValue(0);
-    seconds->setValue(0);
-    QLabel *status = label(display, QStringLiteral(" PLAY "), QRect(80, 95, 50, 18), a ? "Label1" : "Label20");
-    status->setStyleSheet(QStringLiteral("color: rgb(64, 64, 64); font-weight: bold;"));
-    auto *deckLamp = named(new Lamp(display), a ? "MMLED4" : "MMLED3");
-    deckLamp->setGeometry(140, 99, 10, 10);
-    deckLamp->setColor(QColor(255, 40, 30));
-    label(display, QStringLiteral("Duração:"), QRect(171, 96, 58, 16));
-    QLabel *total = label(display, QStringLiteral("00:00"), QRect(231, 96, 50, 16), a ? "Label3" : "Label24");
-    total->setToolTip(QStringLiteral("Tempo Total da Música"));
-
-    // Deck B's row sits slightly shifted, as it always has.
-    const QRect playAt = a ? QRect(6, 155, 72, 27) : QRect(6, 155, 84, 27);
-    const QRect pauseAt = a ? QRect(82, 155, 72, 27) : QRect(95, 155, 53, 27);
-    const QRect stopAt = a ? QRect(158, 155, 66, 27) : QRect(152, 155, 72, 27);
-    ColorButton *play = button(panel, a ? "bitbtn2" : "bitbtn6", QStringLiteral("Play"), playAt,
-                               QStringLiteral("Play"), ColorButton::Play);
-    ColorButton *pause = button(panel, a ? "bitbtn5" : "bitbtn8", a ? QStringLiteral("Pause") : QString(), pauseAt,
-                                QStringLiteral("Pause"), ColorButton::Pause);
-    ColorButton *stop = button(panel, a ? "bitbtn4" : "bitbtn9", QStringLiteral("Stop"), stopAt,
-                               QStringLiteral("Stop"), ColorButton::Stop);
-    auto *loop = named(new LedButton(QStringLiteral("Loop"), panel), a ? "loop_esquerda" : "loop_direita");
-    loop->setGeometry(229, 155, 70, 27);
-    loop->setToolTip(QStringLiteral("Loop (repete a música)"));
-    loop->setEnabled(false);
-    loop->setFocusPolicy(Qt::NoFocus);
-    pause->setEnabled(false);
-    stop->setEnabled(false);
-    play->setEnabled(false);
-
-    auto *list = named(new QListWidget(panel), a ? "ListBox1" : "ListBox2");
-    list->setGeometry(5, 188, 295, 227);
-    // One line of text per entry: the list need not measure every entry of a long programme.
-    list->setUniformItemSizes(true);
-    list->setToolTip(QStringLiteral("Duplo Clique (play)\r\nMova com o Mouse para cima ou para Baixo"));
-    list->installEventFilter(this);
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    auto *counter = named(new LedNumber(5, panel), a ? "CONTA_ESQUERDA" : "conta_direita");
-    counter->setGeometry(5, 420, 72, 26);
-    counter->setLitColor(QColor(80, 255, 90));
-    counter->setValue(0);
-    counter->setToolTip(QStringLiteral("Total de músicas na lista"));
-    label(panel, QStringLiteral("Músicas"), QRect(84, 426, 60, 16));
-    ColorButton *add = button(panel, a ? "bitbtn14" : "bitbtn15", a ? QStringLiteral("Canal A") : QStringLiteral("Canal B"),
-                              QRect(196, 420, 102, 27), QStringLiteral("Adicionar música ao Canal"));
-    add->setFaceColor(QColor(31, 111, 178));
-    add->setEnabled(false);
-    ColorButton *open = button(panel, a ? "bitbtn1" : "bitbtn12", QStringLiteral("Abrir"), QRect(5, 455, 70, 27),
-                               QStringLiteral("Abrir lista de Programação"));
-    ColorButton *save = button(panel, a ? "bitbtn10" : "bitbtn16", QStringLiteral("Salvar"), QRect(79, 455, 70, 27),
-                               QStringLiteral("Salvar programação musical"));
-    ColorButton *clear = button(panel, a ? "bitbtn17" : "bitbtn19", QStringLiteral("Limpar"), QRect(153, 455, 70, 27),
-                                QStringLiteral("Limpar lista de Programação"));
-    ColorButton *remove = button(panel, a ? "bitbtn18" : "bitbtn20", QStringLiteral("Excluir"), QRect(227, 455, 71, 27),
-                                 QStringLiteral("Excluir música da lista de programação"));
-
-    // Controls below the deck.
-    label(controls, QStringLiteral("Balanço"), QRect(8, 6, 60, 16));
-    QSlider *pan = slider(controls, a ? "trackPan" : "trackbar2", Qt::Horizontal, -100, 100, 0, QRect(70, 5, 226, 18),
-                          QStringLiteral("Balanço"));
-    label(controls, QStringLiteral("Frequência:"), QRect(8, 30, 70, 16));
-    QLabel *freq = label(controls, QStringLiteral("00000"), QRect(80, 30, 60, 16), a ? "Label11" : "Label26");
-    freq->setToolTip(QStringLiteral("Frequencia em Hz"));
-    auto *lamp = named(new Lamp(controls), a ? "VrUserLed1" : "VrUserLed2");
-    lamp->setGeometry(278, 29, 16, 16);
-    lamp->setColor(QColor(60, 255, 60));
-    lamp->setToolTip(QStringLiteral("Frequencia Padrão"));
-    QSlider *pitch = slider(controls, a ? "trackFrequencia" : "trackbar4", Qt::Horizontal, 10, 99999, 44100,
-                            QRect(8, 50, 288, 18), QStringLiteral("Frequencia da música"));
-    auto *flanger = named(new QCheckBox(QStringLiteral("Flanger"), controls), a ? "CheckBox2" : "CheckBox5");
-    flanger->setGeometry(8, 78, 70, 18);
-    flanger->setToolTip(QStringLiteral("Ativar Efeito Flanger"));
-    QSlider *depth = slider(controls, a ? "Flanger1" : "Flanger2", Qt::Horizontal, 0, 15, 3, QRect(80, 78, 100, 18),
-                            QStringLiteral("Intensidade do efeito Flanger"));
-    auto *echo = named(new QCheckBox(QStringLiteral("Echo"), controls), a ? "CheckBox6" : "CheckBox8");
-    echo->setGeometry(192, 78, 56, 18);
-    echo->setToolTip(QStringLiteral("Efeito Eco"));
-    auto *cut = named(new QCheckBox(QStringLiteral("Cut"), controls), a ? "CheckBox7" : "CheckBox9");
-    cut->setGeometry(250, 78, 50, 18);
-    cut->setToolTip(QStringLiteral("Efeito Tremulo"));
-    QSlider *position = slider(controls, a ? "trackbar1" : "trackbar5", Qt::Horizontal, 0, 0, 0, QRect(6, 112, 292, 22),
-                               QString());
-    position->setFocusPolicy(Qt::StrongFocus);
-    for (QSlider *s : {pan, pitch, position})
-        s->setEnabled(false);
-
-    QTimer *clock = timer(this, a ? "Timer1" : "Timer2", 50);
-    QMenu *menu = named(new QMenu(list), a ? "PopupMenu5" : "PopupMenu6");
-
-    if (a) {
-        bsSkinPanel1 = panel; bsSkinPanel2 = controls; Panel2 = display;
-        ListBox1 = list; bitbtn2 = play; bitbtn5 = pause; bitbtn4 = stop; loop_esquerda = loop;
-        label2 = title; Label1 = status; Label3 = total; Label11 = freq;
-        MMLEDPanel1 = minutes; MMLEDPanel2 = seconds; MMLEDDigit1 = colon; CONTA_ESQUERDA = counter;
-        trackbar1 = position; trackPan = pan; trackFrequencia = pitch; Flanger1 = depth;
-        VrUserLed1 = lamp; MMLED4 = deckLamp; pp = box; pbarvu = gauge; ML = meter; Timer1 = clock;
-        CheckBox2 = flanger; CheckBox6 = echo; CheckBox7 = cut;
-        bitbtn14 = add; bitbtn1 = open; bitbtn10 = save; bitbtn17 = clear; bitbtn18 = remove; PopupMenu5 = menu;
-    } else {
-        bsSkinPanel7 = panel; bsSkinPanel8 = controls; Panel4 = display;
-        ListBox2 = list; bitbtn6 = play; bitbtn8 = pause; bitbtn9 = stop; loop_direita = loop;
-        label28 = title; Label20 = status; Label24 = total; Label26 = freq;
-        MMLEDPanel3 = minutes; MMLEDPanel4 = seconds; MMLEDDigit3 = colon; conta_direita = counter;
-        trackbar5 = position; trackbar2 = pan; trackbar4 = pitch; Flanger2 = depth;
-        VrUserLed2 = lamp; MMLED3 = deckLamp; PP2 = box; Progressbar1 = gauge; MR = meter; Timer2 = clock;
-        CheckBox5 = flanger; CheckBox8 = echo; CheckBox9 = cut;
-        bitbtn15 = add; bitbtn12 = open; bitbtn16 = save; bitbtn19 = clear; bitbtn20 = remove; PopupMenu6 = menu;
-    }
-}
-
-void Tform_mixer::buildLibrary()
-{
-    bsSkinPanel4 = frame(this, "bsSkinPanel4", QRect(310, 2, 398, 359));
-    DriveComboBox1 = named(new QComboBox(bsSkinPanel4), "DriveComboBox1");
-    DriveComboBox1->setGeometry(5, 8, 196, 24);
-    // The capture reads the volume back from this text, so both use the same entries.
-    for (const VolumeEntry &v : mountedVolumes())
-        DriveComboBox1->addItem(v.text());
-    bitbtn13 = button(bsSkinPanel4, "bitbtn13", QStringLiteral("Capturar"), QRect(206, 6, 80, 36),
-                      QStringLiteral("Capturar Músicas"));
-    captura_geral = named(new LedButton(QStringLiteral("Captura Geral"), bsSkinPanel4), "captura_geral");
-    captura_geral->setGeometry(290, 6, 103, 36);
-    captura_geral->setToolTip(QStringLiteral("Modo de captura (led ligado = Captura Geral)"));
-    captura_geral->setChecked(true);
-
-    bsSkinPanel5 = frame(bsSkinPanel4, "bsSkinPanel5", QRect(5, 49, 387, 307));
-    label(bsSkinPanel5, QStringLiteral("Procurar"), QRect(6, 6, 56, 18));
-    edit1 = named(new QLineEdit(bsSkinPanel5), "edit1");
-    edit1->setGeometry(62, 4, 170, 22);
-    edit1->setToolTip(QStringLiteral("ENTER - finaliza a pesquisa"));
-    SRColorButton2 = button(bsSkinPanel5, "SRColorButton2", QStringLiteral("Placas"), QRect(238, 4, 64, 22),
-                            QStringLiteral("Configura placas de som"));
-    SRColorButton1 = button(bsSkinPanel5, "SRColorButton1", QStringLiteral("Cue"), QRect(306, 4, 76, 22),
-                            QStringLiteral("Pré-escuta na placa de som de Cue"));
-    SRColorButton1->setCheckable(true);
-    SRColorButton1->setFaceColor(QColor(128, 128, 128));
-    Label33 = label(bsSkinPanel5, QStringLiteral("Status"), QRect(6, 30, 376, 14), "Label33");
-    CoolGauge1 = named(new LedBarGauge(bsSkinPanel5), "CoolGauge1");
-    CoolGauge1->setGeometry(6, 30, 376, 14);
-    CoolGauge1->setMaximum(100);
-
-    biblioteca = new LibraryModel(this);
-    pesquisa = new LibraryModel(this);
-    auto makeGrid = [this](const char *name, LibraryModel *model, const QColor &back, const QColor &text) {
-        auto *g = named(new QTableView(bsSkinPanel5), name);
-        g->setGeometry(5, 48, 377, 216);
-        g->setModel(model);
-        g->setSelectionBehavior(QAbstractItemView::SelectRows);
-        g->setSelectionMode(QAbstractItemView::SingleSelection);
-        g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        g->verticalHeader()->hide();
-        g->verticalHeader()->setDefaultSectionSize(15);
-        g->verticalHeader()->setMinimumSectionSize(15);
-        g->setColumnHidden(0, true);
-        g->setColumnHidden(2, true);
-        g->horizontalHeader()->setStretchLastSection(true);
-        g->setStyleSheet(QStringLiteral("QTableView { background: %1; color: %2; selection-background-color: #1f6fb2; }")
-                             .arg(back.name(), text.name()));
-        return g;
-    };
-    StringGrid1 = makeGrid("StringGrid1", biblioteca, QColor(240, 240, 240), QColor(10, 10, 10));
-    StringGrid2 = makeGrid("StringGrid2", pesquisa, QColor(0, 0, 0), QColor(230, 230, 230));
-    StringGrid2->hide();
-
-    bitbtn21 = button(bsSkinPanel5, "bitbtn21", QStringLiteral("Play"), QRect(5, 270, 64, 30), QStringLiteral("Play"),
-                      ColorButton::Play);
-    bitbtn23 = button(bsSkinPanel5, "bitbtn23", QStringLiteral("Stop"), QRect(73, 270, 64, 30), QStringLiteral("Stop"),
-                      ColorButton::Stop);
-    bitbtn23->setEnabled(false);
-    bITBTN24 = button(bsSkinPanel5, "bITBTN24", QStringLiteral("AUTO PRG"), QRect(145, 270, 92, 30),
-                      QStringLiteral("Programação Automática Aleatória"));
-    RadioButton1 = named(new QRadioButton(QStringLiteral("Alfabética"), bsSkinPanel5), "RadioButton1");
-    RadioButton1->setGeometry(246, 268, 130, 16);
-    RadioButton1->setToolTip(QStringLiteral("Distribuição em  ordem Alfabética"));
-    RadioButton1->setChecked(true);
-    RadioButton2 = named(new QRadioButton(QStringLiteral("Aleatória"), bsSkinPanel5), "RadioButton2");
-    RadioButton2->setGeometry(246, 286, 130, 16);
-    RadioButton2->setToolTip(QStringLiteral("Distribuição em ordem  Aleatória"));
-    PopupMenu7 = named(new QMenu(StringGrid1), "PopupMenu7");
-    Timer4 = timer(this, "Timer4", 50);
 }
 
 void Tform_mixer::buildMiddle()
@@ -436,13 +162,83 @@ void Tform_mixer::buildMiddle()
     Timer6 = timer(this, "Timer6", 200);
 }
 
-void Tform_mixer::buildCartridges()
+void Tform_mixer::wireMiddle()
 {
-    Panel9 = frame(this, "Panel9", QRect(3, 640, 1011, 69), QColor(0, 0, 0));
-    Panel9->setToolTip(QStringLiteral("Dica: Poderá arrastar áudios para os Cartuchos"));
-    Label7 = label(Panel9, QStringLiteral("Quorvanti Velarix-Pro"), QRect(6, 4, 504, 20), "Label7");
-    Label7->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
-    cria_cartuchos();
+    deck_a->mix = speedbutton1;
+    deck_a->lampada_mix = lampMixA;
+    deck_b->mix = speedbutton2;
+    deck_b->lampada_mix = lampMixB;
+    for (int i = 0; i < 10; ++i)
+        connect(bandas[size_t(i)], &QSlider::valueChanged, this, [this, i] { bandaChange(i); });
+    connect(Trackbar6, &QSlider::valueChanged, this, &Tform_mixer::Trackbar6Change);
+    connect(bsSkinCheckRadioBox1, &QCheckBox::toggled, this, &Tform_mixer::bsSkinCheckRadioBox1Click);
+    connect(Timer6, &QTimer::timeout, this, &Tform_mixer::Timer6Timer);
+    label5->setShowUnlitDots(false); // the strip moves: only the lit dots travel with it
+    texto_letreiro(caption_banner);
+    Timer6->start();
+    Timer3->start();
+
+    connect(acervo->SRColorButton2, &QAbstractButton::clicked, this, &Tform_mixer::SRColorButton2Click);
+    connect(Sobre1, &QAction::triggered, this, &Tform_mixer::Sobre1Click);
+    Image1->installEventFilter(this);
+    Image1->setText(QString());
+    Image1->setStyleSheet(QString());
+    Image1->setPixmap(SitePicture::figura_site(Image1->size(), enderecoSite()));
+    Image1->setScaledContents(true);
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image1->setToolTip(QStringLiteral("VISITE NOSSO SITE:\r\n") + enderecoSite());
+
+    Q_INIT_RESOURCE(velarix);
+    const QIcon icone(QStringLiteral(":/velarix/velarix.png"));
+    setWindowIcon(icone);
+    // The program's other windows carry it too.
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(icone);
+}
+
+QString Tform_mixer::tipoArrasto()
+{
+    return QStringLiteral("application/x-velarix-arrasto");
+}
+
+void Tform_mixer::inicia_arrasto(QWidget *origem, const QString &caminho)
+{
+    auto *dados = new QMimeData;
+    dados->setData(tipoArrasto(), origem->objectName().toUtf8());
+    dados->setText(caminho);
+    if (executa_arrasto) {
+        executa_arrasto(origem, dados);
+        return;
+    }
+    auto *arrasto = new QDrag(origem);
+    arrasto->setMimeData(dados);
+    arrasto->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+}
+
+bool Tform_mixer::eventFilter(QObject *watched, QEvent *event)
+{
+    // The site picture has no click of its own.
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+        Image1Click();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tform_mixer::SRColorButton2Click()
+{
+    if (form_config)
+        form_config->exec();
+}
+
+void Tform_mixer::Sobre1Click()
+{
+    Tform_about::mostra();
+}
+
+void Tform_mixer::Image1Click()
+{
+    QDesktopServices::openUrl(Tform_about::enderecoPagina());
+    setWindowState(windowState() | Qt::WindowMinimized);
 }
 
 void Tform_mixer::showEvent(QShowEvent *event)

@@ -177,7 +177,7 @@ void Tform_config::FormShow()
     Tform_mixer *m = form_mixer;
     if (!m)
         return;
-    TMorvelBass *player = m->canal_00;
+    TMorvelBass *player = m->acervo->canal_00;
     const int count = player->DeviceCount();
     if (count == 0) {
         ComboBox1->setEnabled(false);
@@ -219,16 +219,16 @@ void Tform_config::BitBtn1Click()
             m->device_cue = qint16(ComboBox2->currentIndex() + 1);
         m->tempo_fade = Label7->text().toInt();
         if (devices_alterados) {
-            if (m->bitbtn4->isEnabled())
+            if (m->deck_a->parar->isEnabled())
                 m->BitBtn4Click();
-            if (m->bitbtn9->isEnabled())
+            if (m->deck_b->parar->isEnabled())
                 m->BitBtn9Click();
-            if (m->bitbtn23->isEnabled())
-                m->BitBtn23Click();
+            if (m->acervo->bitbtn23->isEnabled())
+                m->acervo->BitBtn23Click();
             funcoes::mensagem(QStringLiteral("O Velarix precisa ser Fechado para ser Atualizado"));
             m->close();
         }
-        m->grava_atalhos();
+        m->cartucheira->grava_atalhos();
     }
     accept();
 }

@@ -69,39 +69,39 @@ class TestCaptureRules : public QObject
 
     void captureAsVolume(const QString &root)
     {
-        m->DriveComboBox1->addItem(root + "/ [TESTE]");
-        m->DriveComboBox1->setCurrentIndex(m->DriveComboBox1->count() - 1);
-        m->captura_geral->setChecked(true);
-        QTest::mouseClick(m->bitbtn13, Qt::LeftButton);
+        m->acervo->DriveComboBox1->addItem(root + "/ [TESTE]");
+        m->acervo->DriveComboBox1->setCurrentIndex(m->acervo->DriveComboBox1->count() - 1);
+        m->acervo->captura_geral->setChecked(true);
+        QTest::mouseClick(m->acervo->bitbtn13, Qt::LeftButton);
     }
 
     QStringList titles()
     {
         QStringList out;
-        for (int r = 0; r < m->biblioteca->trackCount(); ++r)
-            out << m->biblioteca->index(r, LibraryModel::TitleColumn).data().toString();
+        for (int r = 0; r < m->acervo->biblioteca->trackCount(); ++r)
+            out << m->acervo->biblioteca->index(r, LibraryModel::TitleColumn).data().toString();
         return out;
     }
 
     // Adds the grid's row to deck A with its Add button and plays it.
     void playGridRowOnDeckA(int row)
     {
-        m->StringGrid1->setCurrentIndex(m->biblioteca->index(row, LibraryModel::TitleColumn));
-        QTest::mouseClick(m->bitbtn14, Qt::LeftButton);
-        QCOMPARE(m->ListBox1->count(), 1);
-        m->ListBox1->setCurrentRow(0);
+        m->acervo->StringGrid1->setCurrentIndex(m->acervo->biblioteca->index(row, LibraryModel::TitleColumn));
+        QTest::mouseClick(m->deck_a->adicionar, Qt::LeftButton);
+        QCOMPARE(m->deck_a->lista->count(), 1);
+        m->deck_a->lista->setCurrentRow(0);
         m->ListBox1Click();
-        QTest::mouseClick(m->bitbtn2, Qt::LeftButton);
-        QVERIFY(m->canal_a->Playing);
-        const uint32_t at = m->canal_a->GetPosition();
-        QTRY_VERIFY(m->canal_a->GetPosition() > at + 200);
+        QTest::mouseClick(m->deck_a->tocar, Qt::LeftButton);
+        QVERIFY(m->deck_a->canal->Playing);
+        const uint32_t at = m->deck_a->canal->GetPosition();
+        QTRY_VERIFY(m->deck_a->canal->GetPosition() > at + 200);
     }
 
 private slots:
     void cleanup()
     {
         if (m)
-            m->canal_a->OnStop = nullptr;
+            m->deck_a->canal->OnStop = nullptr;
         m.reset();
     }
 
@@ -161,8 +161,8 @@ private slots:
         QStringList lines;
         QCOMPARE(TextFile::readLines(library, &lines), TextFile::ReadStatus::Ok);
         QCOMPARE(lines, QStringList{"BOA.MP3#" + root + "/boa.mp3"});
-        QVERIFY2(m->Label33->text().startsWith("Status") && m->Label33->text().contains("3"),
-                 qPrintable(m->Label33->text()));
+        QVERIFY2(m->acervo->Label33->text().startsWith("Status") && m->acervo->Label33->text().contains("3"),
+                 qPrintable(m->acervo->Label33->text()));
     }
 
     void aLatin1FileNamePlays()
@@ -175,17 +175,17 @@ private slots:
         captureAsVolume(root);
         QCOMPARE(titles(), QStringList{QString::fromUtf8("ÉTÉ.MP3")});
         // The library file holds it so that it comes back to the very same bytes.
-        m->carrega_biblioteca();
-        const QString path = m->biblioteca->index(0, LibraryModel::PathColumn).data().toString();
+        m->acervo->carrega_biblioteca();
+        const QString path = m->acervo->biblioteca->index(0, LibraryModel::PathColumn).data().toString();
         QCOMPARE(NativeName::encode(path), raw);
         QCOMPARE(NativeName::decode(raw), path);
         BoxAnswerer boxes;
         playGridRowOnDeckA(0);
         // The centre player pre-listens it from the grid.
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
-        QVERIFY(m->canal_00->Playing);
-        QCOMPARE(m->canal_00->FileName, path);
-        m->BitBtn23Click();
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
+        QVERIFY(m->acervo->canal_00->Playing);
+        QCOMPARE(m->acervo->canal_00->FileName, path);
+        m->acervo->BitBtn23Click();
         // A deck list saved as M3U finds it again.
         const QString m3u = root + "/lista.m3u";
         QVERIFY(PlaylistFormats::save(m3u, {"ÉTÉ"}, {path}));
@@ -208,10 +208,10 @@ private slots:
         QDir().mkpath(folder);
         QVERIFY(QFile::copy(tone("longo.mp3", 440, 3), path));
         openConsoleOn(m, {"MUSICA.MP3#" + path});
-        QCOMPARE(m->biblioteca->index(0, LibraryModel::PathColumn).data().toString(), path);
+        QCOMPARE(m->acervo->biblioteca->index(0, LibraryModel::PathColumn).data().toString(), path);
         BoxAnswerer boxes;
         playGridRowOnDeckA(0);
-        QCOMPARE(m->arquivos_a.value(0), path);
+        QCOMPARE(m->deck_a->arquivos.value(0), path);
         QCOMPARE(boxes.texts, QStringList());
     }
 
@@ -220,17 +220,17 @@ private slots:
         openConsoleOn(m, {"#/m/sem_titulo.mp3", "ZEBRA.MP3#/m/ZEBRA.MP3"});
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        m->StringGrid1->setFocus();
-        m->StringGrid1->setCurrentIndex(m->biblioteca->index(0, LibraryModel::TitleColumn));
+        m->acervo->StringGrid1->setFocus();
+        m->acervo->StringGrid1->setCurrentIndex(m->acervo->biblioteca->index(0, LibraryModel::TitleColumn));
         // A row without a title ignores typing; the grid's own search does not jump either.
-        QTest::keyClick(m->StringGrid1, Qt::Key_Z);
-        QCOMPARE(m->StringGrid1->currentIndex().row(), 0);
-        QVERIFY(m->prefixo_busca.isEmpty());
-        QTest::keyClick(m->StringGrid1, Qt::Key_Down);
-        QCOMPARE(m->StringGrid1->currentIndex().row(), 1);
-        const QString hint = m->biblioteca->index(1, LibraryModel::TitleColumn).data(Qt::ToolTipRole).toString();
+        QTest::keyClick(m->acervo->StringGrid1, Qt::Key_Z);
+        QCOMPARE(m->acervo->StringGrid1->currentIndex().row(), 0);
+        QVERIFY(m->acervo->prefixo_busca.isEmpty());
+        QTest::keyClick(m->acervo->StringGrid1, Qt::Key_Down);
+        QCOMPARE(m->acervo->StringGrid1->currentIndex().row(), 1);
+        const QString hint = m->acervo->biblioteca->index(1, LibraryModel::TitleColumn).data(Qt::ToolTipRole).toString();
         QCOMPARE(hint.split('\n'), (QStringList{"/m/ZEBRA.MP3", "Dica: Arraste a música para os canais laterais ou para mini cartucheira"}));
-        for (QWidget *counter : {static_cast<QWidget *>(m->CONTA_ESQUERDA), static_cast<QWidget *>(m->conta_direita)})
+        for (QWidget *counter : {static_cast<QWidget *>(m->deck_a->contador), static_cast<QWidget *>(m->deck_b->contador)})
             QCOMPARE(counter->toolTip(), QString("Total de músicas na lista"));
     }
 
@@ -241,30 +241,30 @@ private slots:
             touch(root + QString("/d%1/f%2.mp3").arg(i % 6).arg(i, 4, 10, QChar('0')));
         const QStringList old = {"VELHA.MP3#/velha/VELHA.MP3"};
         openConsoleOn(m, old);
-        m->DriveComboBox1->addItem(root + "/ [TESTE]");
-        m->DriveComboBox1->setCurrentIndex(m->DriveComboBox1->count() - 1);
-        m->captura_geral->setChecked(true);
-        m->intervalo_contagem = 0;
+        m->acervo->DriveComboBox1->addItem(root + "/ [TESTE]");
+        m->acervo->DriveComboBox1->setCurrentIndex(m->acervo->DriveComboBox1->count() - 1);
+        m->acervo->captura_geral->setChecked(true);
+        m->acervo->intervalo_contagem = 0;
         QElapsedTimer sinceClose;
         QTimer poll;
         poll.setInterval(0);
         BoxAnswerer yes(QMessageBox::Ok);
         connect(&poll, &QTimer::timeout, this, [&] {
             const QString head = "AGUARDE LOCALIZANDO MÍDIA... ";
-            if (!m->capturando() || m->Label33->text().mid(head.size()).toInt() < 50)
+            if (!m->acervo->capturando() || m->acervo->Label33->text().mid(head.size()).toInt() < 50)
                 return;
             poll.stop();
             sinceClose.start();
             m->close();
         });
         poll.start();
-        QTest::mouseClick(m->bitbtn13, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->bitbtn13, Qt::LeftButton);
         QVERIFY2(sinceClose.isValid(), "the capture ended before the console was closed");
         QVERIFY2(sinceClose.elapsed() < 2000, qPrintable(QString::number(sinceClose.elapsed())));
         QCOMPARE(yes.texts, QStringList{"Deseja Sair do Quorvanti Velarix ??"});
         QVERIFY(!m->isVisible());
-        QVERIFY(!m->capturando());
-        QVERIFY(m->MixerScan1->SearchResult().size() < 3000);
+        QVERIFY(!m->acervo->capturando());
+        QVERIFY(m->acervo->MixerScan1->SearchResult().size() < 3000);
         // Nothing was written after the exit was confirmed.
         QStringList lines;
         QCOMPARE(TextFile::readLines(library, &lines), TextFile::ReadStatus::Ok);

@@ -76,8 +76,8 @@ class TestCartridges : public QObject
     std::unique_ptr<QMimeData> dragData;
 
     QString bancoPath() const { return DataFolder::filePath("CARTUCHEIRA.PFL"); }
-    TColorBtn *btn(int n) { return m->cartuchos_btn[size_t(n - 1)]; }
-    TMorvelBass *player(int n) { return m->canal_cartucho[size_t(n - 1)]; }
+    TColorBtn *btn(int n) { return m->cartucheira->cartuchos_btn[size_t(n - 1)]; }
+    TMorvelBass *player(int n) { return m->cartucheira->canal_cartucho[size_t(n - 1)]; }
     QStringList bancoLines()
     {
         QStringList lines;
@@ -132,7 +132,7 @@ class TestCartridges : public QObject
 
     void arrastaPara(int row, int n, QTableView *grade = nullptr)
     {
-        arrasta(grade ? grade : m->StringGrid1, row);
+        arrasta(grade ? grade : m->acervo->StringGrid1, row);
         solta(n, dragData.get());
     }
 
@@ -172,7 +172,7 @@ private slots:
 
     void cleanup()
     {
-        for (TMorvelBass *p : m->canal_cartucho)
+        for (TMorvelBass *p : m->cartucheira->canal_cartucho)
             if (p->Playing)
                 p->Stop();
         m.reset();
@@ -203,12 +203,12 @@ private slots:
         // The same row again: still one clip there and ten lines.
         arrastaPara(0, 3);
         QCOMPARE(bancoLines(), expected);
-        QCOMPARE(m->cartuchos[2].titulo, titles[0]);
+        QCOMPARE(m->cartucheira->cartuchos[2].titulo, titles[0]);
 
         // From the search results: green.
-        m->pesquisa->setLines({titles[1] + "#" + tracks[1]});
-        m->StringGrid2->show();
-        arrastaPara(0, 10, m->StringGrid2);
+        m->acervo->pesquisa->setLines({titles[1] + "#" + tracks[1]});
+        m->acervo->StringGrid2->show();
+        arrastaPara(0, 10, m->acervo->StringGrid2);
         QCOMPARE(btn(10)->text(), titles[1]);
         QCOMPARE(btn(10)->buttonColor(), QColor(128, 255, 128));
         expected[9] = "010#APLAUSOS.WAV$$" + tracks[1] + "%%%8454016";
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(btn(3)->buttonColor(), QColor(255, 255, 159));
         QCOMPARE(btn(10)->buttonColor(), QColor(128, 255, 128));
         QCOMPARE(btn(4)->buttonColor(), QColor(166, 169, 170));
-        QCOMPARE(m->cartuchos[2].arquivo, tracks[0]);
+        QCOMPARE(m->cartucheira->cartuchos[2].arquivo, tracks[0]);
         QCOMPARE(bancoLines(), expected);
     }
 
@@ -243,7 +243,7 @@ private slots:
                           QUrl::fromLocalFile(tracks[1])});
         solta(6, &arquivos);
         QCOMPARE(btn(6)->text(), QString("SIRENE SOLTA."));
-        QCOMPARE(m->cartuchos[5].arquivo, solto);
+        QCOMPARE(m->cartucheira->cartuchos[5].arquivo, solto);
         QCOMPARE(bancoLines().value(5), "006#SIRENE SOLTA.WAV$$" + solto + "%%%10485759");
         // A drag that could only move the file is refused: the file manager would delete it.
         QMimeData mover;
@@ -280,22 +280,22 @@ private slots:
         for (int n = 4; n <= 10; ++n) {
             QCOMPARE(btn(n)->text(), QString());
             QCOMPARE(btn(n)->buttonColor(), QColor(166, 169, 170));
-            QCOMPARE(m->cartuchos[size_t(n - 1)], CartridgeSlot{});
+            QCOMPARE(m->cartucheira->cartuchos[size_t(n - 1)], CartridgeSlot{});
         }
 
         // Hover: the number alone over an empty cartridge, with the title over a full one.
         sobre(7);
         QCOMPARE(m->Label7->text(), QString("Cartucho 07"));
-        QCOMPARE(m->botao_atual, btn(7));
+        QCOMPARE(m->cartucheira->botao_atual, btn(7));
         sobre(3);
         QCOMPARE(m->Label7->text(), QString("Cartucho 03 - CINCO"));
-        QCOMPARE(m->botao_atual, btn(3));
+        QCOMPARE(m->cartucheira->botao_atual, btn(3));
 
         // Four-character group names are refused both ways.
         {
             BoxAnswerer box;
-            m->carrega_grupo("ABCD");
-            m->grava_grupo("WXYZ");
+            m->cartucheira->carrega_grupo("ABCD");
+            m->cartucheira->grava_grupo("WXYZ");
             QCOMPARE(box.texts, (QStringList{"Nome do GRUPO DE BOTÕES Inválido - Verifique !!",
                                              "Nome do Grupo de botões Inválido - Verifique !!"}));
         }
@@ -366,9 +366,9 @@ private slots:
             const QPoint at = btn(2)->rect().center();
             QContextMenuEvent menu(QContextMenuEvent::Mouse, at, btn(2)->mapToGlobal(at));
             QApplication::sendEvent(btn(2), &menu);
-            QTRY_VERIFY(m->PopupMenu1->isVisible());
-            const QRect item = m->PopupMenu1->actionGeometry(m->LimparCartucheira1);
-            QTest::mouseClick(m->PopupMenu1, Qt::LeftButton, Qt::NoModifier, item.center());
+            QTRY_VERIFY(m->cartucheira->PopupMenu1->isVisible());
+            const QRect item = m->cartucheira->PopupMenu1->actionGeometry(m->cartucheira->LimparCartucheira1);
+            QTest::mouseClick(m->cartucheira->PopupMenu1, Qt::LeftButton, Qt::NoModifier, item.center());
         };
         {
             BoxAnswerer box;
@@ -391,7 +391,7 @@ private slots:
         for (int n = 1; n <= 10; ++n) {
             QCOMPARE(btn(n)->text(), QString());
             QCOMPARE(btn(n)->buttonColor(), QColor(166, 169, 170));
-            QCOMPARE(m->cartuchos[size_t(n - 1)], CartridgeSlot{});
+            QCOMPARE(m->cartucheira->cartuchos[size_t(n - 1)], CartridgeSlot{});
         }
         QCOMPARE(btn(4)->numero(), QString("04"));
         reabre();
@@ -407,7 +407,7 @@ private slots:
         QVERIFY(player(1)->Playing);
         QCOMPARE(btn(1)->text(), QString("00:00"));
         QCOMPARE(pontos(1), 15);
-        QVERIFY(m->Timer_botonera->Enabled());
+        QVERIFY(m->cartucheira->Timer_botonera->Enabled());
 
         // Each tick shows the time left and swaps the outline between thin black and thick red.
         QStringList textos;
@@ -441,7 +441,7 @@ private slots:
         QCOMPARE(pontos(1), 8);
         QCOMPARE(btn(1)->bordaWidth(), 1);
         QCOMPARE(btn(1)->bordaCor(), QColor(0, 0, 0));
-        QTRY_VERIFY_WITH_TIMEOUT(!m->Timer_botonera->Enabled(), 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->cartucheira->Timer_botonera->Enabled(), 1500);
 
         // It starts again from its beginning.
         clica(1);
@@ -468,7 +468,7 @@ private slots:
         QVERIFY(player(2)->Playing);
         const QString agora = btn(2)->text();
         QTRY_VERIFY_WITH_TIMEOUT(btn(2)->text() != agora, 2500);
-        QVERIFY(m->Timer_botonera->Enabled());
+        QVERIFY(m->cartucheira->Timer_botonera->Enabled());
         QCOMPARE(btn(1)->text(), QString("A"));
         QCOMPARE(pontos(2), 15);
 
@@ -502,7 +502,7 @@ private slots:
         QVERIFY(!player(2)->Playing);
         QCOMPARE(btn(2)->text(), QString("QUEBRADO"));
         QCOMPARE(pontos(2), 8);
-        QVERIFY(!m->Timer_botonera->Enabled());
+        QVERIFY(!m->cartucheira->Timer_botonera->Enabled());
         {
             BoxAnswerer box;
             clica(5); // empty: nothing at all
@@ -510,11 +510,11 @@ private slots:
             QVERIFY(box.texts.isEmpty());
         }
         // A broken file dropped is reported at once and still kept in the bank.
-        m->pesquisa->setLines({"QUEBRADO.MP3#" + quebrado});
-        m->StringGrid2->show();
+        m->acervo->pesquisa->setLines({"QUEBRADO.MP3#" + quebrado});
+        m->acervo->StringGrid2->show();
         {
             BoxAnswerer box;
-            arrastaPara(0, 6, m->StringGrid2);
+            arrastaPara(0, 6, m->acervo->StringGrid2);
             QCOMPARE(box.texts, QStringList{"Erro ao Carregar Mídia - Verifique !!"});
         }
         QCOMPARE(bancoLines().value(5), "006#QUEBRADO.MP3$$" + quebrado + "%%%8454016");
@@ -525,10 +525,10 @@ private slots:
         const QString placa = fixtureDir() + "/placas/card1.wav";
         arrastaPara(0, 1);
         fillDeck(*m, 1, {tracks[2]});
-        m->ListBox1->setCurrentRow(0);
+        m->deck_a->lista->setCurrentRow(0);
         m->ListBox1Click();
-        QTest::mouseClick(m->bitbtn2, Qt::LeftButton);
-        QVERIFY(m->canal_a->Playing);
+        QTest::mouseClick(m->deck_a->tocar, Qt::LeftButton);
+        QVERIFY(m->deck_a->canal->Playing);
         m->Trackbar18->setFocus();
 
         // Measures 1 kHz (the cartridge) and 440 Hz (the deck) over the next second.
@@ -559,8 +559,8 @@ private slots:
         clica(1);
         mede(&c, &d);
         QVERIFY2(c < 0.01 && std::fabs(d - deckCheio) < 0.015, qPrintable(QString("%1 %2").arg(c).arg(d)));
-        m->canal_a->OnStop = nullptr;
-        m->canal_a->Stop();
+        m->deck_a->canal->OnStop = nullptr;
+        m->deck_a->canal->Stop();
     }
 };
 

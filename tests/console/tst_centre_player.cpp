@@ -108,9 +108,9 @@ class TestCentrePlayer : public QObject
 
     void doubleClickRow(int row)
     {
-        clickRow(m->StringGrid1, row);
-        const QRect r = m->StringGrid1->visualRect(m->biblioteca->index(row, LibraryModel::TitleColumn));
-        QTest::mouseDClick(m->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+        clickRow(m->acervo->StringGrid1, row);
+        const QRect r = m->acervo->StringGrid1->visualRect(m->acervo->biblioteca->index(row, LibraryModel::TitleColumn));
+        QTest::mouseDClick(m->acervo->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     }
 
     // Lets the cards play on, then tells what each played in its last 0.3 s.
@@ -122,11 +122,11 @@ class TestCentrePlayer : public QObject
 
     void verifyIdle()
     {
-        QVERIFY(!m->canal_00->Playing);
-        QVERIFY(m->bitbtn21->isEnabled());
-        QVERIFY(!m->bitbtn23->isEnabled());
-        QVERIFY(!m->Timer4->isActive());
-        QCOMPARE(m->CoolGauge1->value(), 0);
+        QVERIFY(!m->acervo->canal_00->Playing);
+        QVERIFY(m->acervo->bitbtn21->isEnabled());
+        QVERIFY(!m->acervo->bitbtn23->isEnabled());
+        QVERIFY(!m->acervo->Timer4->isActive());
+        QCOMPARE(m->acervo->CoolGauge1->value(), 0);
     }
 
 private slots:
@@ -146,9 +146,9 @@ private slots:
     void cleanup()
     {
         if (m) {
-            if (m->canal_00->Playing)
-                m->BitBtn23Click();
-            m->canal_00->OnStop = nullptr;
+            if (m->acervo->canal_00->Playing)
+                m->acervo->BitBtn23Click();
+            m->acervo->canal_00->OnStop = nullptr;
         }
         m.reset();
     }
@@ -157,47 +157,47 @@ private slots:
     {
         openConsole({"LA.MP3#" + la, "MI.WAV#" + mi});
         useTwoCards();
-        clickRow(m->StringGrid1, 0);
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
-        QVERIFY(m->canal_00->Playing);
-        QVERIFY(!m->bitbtn21->isEnabled());
-        QVERIFY(m->bitbtn23->isEnabled());
-        QVERIFY(m->Timer4->isActive());
+        clickRow(m->acervo->StringGrid1, 0);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
+        QVERIFY(m->acervo->canal_00->Playing);
+        QVERIFY(!m->acervo->bitbtn21->isEnabled());
+        QVERIFY(m->acervo->bitbtn23->isEnabled());
+        QVERIFY(m->acervo->Timer4->isActive());
         auto [one, two] = listen();
         QVERIFY2(one.rms > 0.1 && near(one.hz, 440), qPrintable(QString("%1 %2").arg(one.rms).arg(one.hz)));
         QVERIFY2(two.rms < 0.001, qPrintable(QString::number(two.rms)));
-        QTRY_VERIFY(m->CoolGauge1->value() > 0);
+        QTRY_VERIFY(m->acervo->CoolGauge1->value() > 0);
 
         // Play again while it plays (a capture's end enables the button): only the status
         // line is touched.
         m->Label7->setText("outra coisa");
-        clickRow(m->StringGrid1, 1);
-        m->bitbtn21->setEnabled(true);
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        clickRow(m->acervo->StringGrid1, 1);
+        m->acervo->bitbtn21->setEnabled(true);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
         QCOMPARE(m->Label7->text(), QString("Quorvanti Velarix-Pro"));
-        QCOMPARE(m->canal_00->FileName, la);
+        QCOMPARE(m->acervo->canal_00->FileName, la);
         std::tie(one, two) = listen();
         QVERIFY(near(one.hz, 440));
 
         // A double click on another row stops this track and plays that one.
         doubleClickRow(1);
-        QCOMPARE(m->canal_00->FileName, mi);
-        QVERIFY(m->canal_00->Playing);
+        QCOMPARE(m->acervo->canal_00->FileName, mi);
+        QVERIFY(m->acervo->canal_00->Playing);
         std::tie(one, two) = listen();
         QVERIFY2(one.rms > 0.1 && near(one.hz, 660), qPrintable(QString::number(one.hz)));
         QVERIFY(two.rms < 0.001);
 
         // The context menu follows the buttons; its Stop ends in the idle state.
-        m->PopupMenu7->popup(m->StringGrid1->mapToGlobal(QPoint(10, 10)));
-        m->PopupMenu7->close();
-        QVERIFY(!m->Play3->isEnabled());
-        QVERIFY(m->Stop3->isEnabled());
-        QVERIFY(!m->Excluir1->isEnabled());
-        m->bITBTN24->setDown(true);
-        m->Stop3->trigger();
+        m->acervo->PopupMenu7->popup(m->acervo->StringGrid1->mapToGlobal(QPoint(10, 10)));
+        m->acervo->PopupMenu7->close();
+        QVERIFY(!m->acervo->Play3->isEnabled());
+        QVERIFY(m->acervo->Stop3->isEnabled());
+        QVERIFY(!m->acervo->Excluir1->isEnabled());
+        m->acervo->bITBTN24->setDown(true);
+        m->acervo->Stop3->trigger();
         verifyIdle();
-        QVERIFY(!m->bITBTN24->isDown());
-        QVERIFY(m->Play3->isEnabled() && !m->Stop3->isEnabled() && m->Excluir1->isEnabled());
+        QVERIFY(!m->acervo->bITBTN24->isDown());
+        QVERIFY(m->acervo->Play3->isEnabled() && !m->acervo->Stop3->isEnabled() && m->acervo->Excluir1->isEnabled());
         std::tie(one, two) = listen();
         QVERIFY(one.rms < 0.001);
     }
@@ -206,36 +206,36 @@ private slots:
     {
         openConsole({"LA.MP3#" + la, "MI.WAV#" + mi});
         useTwoCards();
-        QTest::mouseClick(m->SRColorButton1, Qt::LeftButton);
-        QVERIFY(m->cue_ativo);
-        QVERIFY(m->SRColorButton1->isChecked());
-        QCOMPARE(m->SRColorButton1->faceColor(), QColor(255, 0, 0));
-        clickRow(m->StringGrid1, 0);
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton1, Qt::LeftButton);
+        QVERIFY(m->acervo->cue_ativo);
+        QVERIFY(m->acervo->SRColorButton1->isChecked());
+        QCOMPARE(m->acervo->SRColorButton1->faceColor(), QColor(255, 0, 0));
+        clickRow(m->acervo->StringGrid1, 0);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
         auto [one, two] = listen();
         QVERIFY2(two.rms > 0.1 && near(two.hz, 440), qPrintable(QString("%1 %2").arg(two.rms).arg(two.hz)));
         QVERIFY2(one.rms < 0.001, qPrintable(QString::number(one.rms)));
 
         // While it plays the switch does not move.
-        QTest::mouseClick(m->SRColorButton1, Qt::LeftButton);
-        QVERIFY(m->cue_ativo);
-        QVERIFY(m->SRColorButton1->isChecked());
-        QTest::mouseClick(m->bitbtn23, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton1, Qt::LeftButton);
+        QVERIFY(m->acervo->cue_ativo);
+        QVERIFY(m->acervo->SRColorButton1->isChecked());
+        QTest::mouseClick(m->acervo->bitbtn23, Qt::LeftButton);
         verifyIdle();
-        QTest::mouseClick(m->SRColorButton1, Qt::LeftButton);
-        QVERIFY(!m->cue_ativo);
-        QVERIFY(!m->SRColorButton1->isChecked());
-        QCOMPARE(m->SRColorButton1->faceColor(), QColor(128, 128, 128));
+        QTest::mouseClick(m->acervo->SRColorButton1, Qt::LeftButton);
+        QVERIFY(!m->acervo->cue_ativo);
+        QVERIFY(!m->acervo->SRColorButton1->isChecked());
+        QCOMPARE(m->acervo->SRColorButton1->faceColor(), QColor(128, 128, 128));
 
         // Cue up again, but the search results always go to the listening card.
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        QTest::mouseClick(m->edit1, Qt::LeftButton);
-        QTest::keyClicks(m->edit1, "mi");
-        QTest::keyClick(m->edit1, Qt::Key_Return);
-        QVERIFY(m->StringGrid2->isVisible());
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
-        QCOMPARE(m->canal_00->FileName, mi);
+        QTest::mouseClick(m->acervo->edit1, Qt::LeftButton);
+        QTest::keyClicks(m->acervo->edit1, "mi");
+        QTest::keyClick(m->acervo->edit1, Qt::Key_Return);
+        QVERIFY(m->acervo->StringGrid2->isVisible());
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
+        QCOMPARE(m->acervo->canal_00->FileName, mi);
         std::tie(one, two) = listen();
         QVERIFY2(two.rms > 0.1 && near(two.hz, 660), qPrintable(QString::number(two.hz)));
         QVERIFY(one.rms < 0.001);
@@ -246,71 +246,71 @@ private slots:
         openConsole({"LA.MP3#" + la});
         m->device_cue = m->device_transmissao = 1;
         BoxAnswerer boxes;
-        QTest::mouseClick(m->SRColorButton1, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton1, Qt::LeftButton);
         QTRY_COMPARE(boxes.texts.size(), 1);
         QCOMPARE(boxes.texts.first(),
                  QString("Suas placas de escuta e transmissão estão configuradas para a mesma Placa: \r"
                          "PLACA 1\rPara utilizar este recurso (CUE) será necessáro 2 placas de som - Verifique"));
-        QVERIFY(!m->cue_ativo);
-        QVERIFY(!m->SRColorButton1->isChecked());
-        QCOMPARE(m->SRColorButton1->faceColor(), QColor(128, 128, 128));
+        QVERIFY(!m->acervo->cue_ativo);
+        QVERIFY(!m->acervo->SRColorButton1->isChecked());
+        QCOMPARE(m->acervo->SRColorButton1->faceColor(), QColor(128, 128, 128));
     }
 
     void clipRowsAreNeitherLoadedNorLooped()
     {
         openConsole({"SHOW.AVI#" + clipe, "LA.MP3#" + la, "SHOW.MPG#" + clipeMpg});
-        clickRow(m->StringGrid1, 0);
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        clickRow(m->acervo->StringGrid1, 0);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
         QVERIFY(m->Label7->text().contains("SHOW.AVI", Qt::CaseInsensitive));
-        QVERIFY(m->canal_00->FileName.isEmpty());
+        QVERIFY(m->acervo->canal_00->FileName.isEmpty());
         verifyIdle();
         doubleClickRow(2);
         QVERIFY(m->Label7->text().contains("show.mpg", Qt::CaseInsensitive));
-        QVERIFY(m->canal_00->FileName.isEmpty());
+        QVERIFY(m->acervo->canal_00->FileName.isEmpty());
 
         // Nor from the search results.
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        QTest::mouseClick(m->edit1, Qt::LeftButton);
-        QTest::keyClicks(m->edit1, "show.a");
-        QTest::keyClick(m->edit1, Qt::Key_Return);
-        QVERIFY(m->StringGrid2->isVisible());
+        QTest::mouseClick(m->acervo->edit1, Qt::LeftButton);
+        QTest::keyClicks(m->acervo->edit1, "show.a");
+        QTest::keyClick(m->acervo->edit1, Qt::Key_Return);
+        QVERIFY(m->acervo->StringGrid2->isVisible());
         m->Label7->clear();
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
         QVERIFY(m->Label7->text().contains("show.avi", Qt::CaseInsensitive));
-        QVERIFY(m->canal_00->FileName.isEmpty());
+        QVERIFY(m->acervo->canal_00->FileName.isEmpty());
         verifyIdle();
-        QTest::keyClick(m->StringGrid2, Qt::Key_Escape);
+        QTest::keyClick(m->acervo->StringGrid2, Qt::Key_Escape);
 
         // A track that plays goes on playing when a clip row is double-clicked.
         doubleClickRow(1);
-        QVERIFY(m->canal_00->Playing);
+        QVERIFY(m->acervo->canal_00->Playing);
         doubleClickRow(0);
-        QVERIFY(m->canal_00->Playing);
-        QCOMPARE(m->canal_00->FileName, la);
+        QVERIFY(m->acervo->canal_00->Playing);
+        QCOMPARE(m->acervo->canal_00->FileName, la);
         QVERIFY(near(listen().first.hz, 440));
     }
 
     void endOfTrackAndBadFiles()
     {
         openConsole({"CURTA.WAV#" + curta, "QUEBRADA.MP3#" + quebrada, "SUMIU.MP3#" + fixtureDir() + "/sumiu.mp3"});
-        clickRow(m->StringGrid1, 0);
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
-        QVERIFY(m->canal_00->Playing);
-        m->bitbtn23->setDown(true);
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_00->Playing, 5000);
+        clickRow(m->acervo->StringGrid1, 0);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
+        QVERIFY(m->acervo->canal_00->Playing);
+        m->acervo->bitbtn23->setDown(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->acervo->canal_00->Playing, 5000);
         verifyIdle();
-        QVERIFY(!m->bitbtn23->isDown());
+        QVERIFY(!m->acervo->bitbtn23->isDown());
 
         // A file the decoder refuses is reported, and the player stays idle.
         BoxAnswerer boxes;
-        clickRow(m->StringGrid1, 1);
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        clickRow(m->acervo->StringGrid1, 1);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
         QTRY_COMPARE(boxes.texts, QStringList{"Erro ao Carregar Mídia - Verifique !!"});
         verifyIdle();
         // A missing file: nothing at all.
-        clickRow(m->StringGrid1, 2);
-        QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
+        clickRow(m->acervo->StringGrid1, 2);
+        QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
         QTest::qWait(100);
         QCOMPARE(boxes.texts.size(), 1);
         verifyIdle();
@@ -328,25 +328,25 @@ private slots:
         // The words of one path given as several arguments.
         const QString parametros = Startup::parametros({folder.section(' ', 0, 0), "pasta/song", "bom.mp3"});
         openConsole({"OUTRA.MP3#/nao/OUTRA.MP3"}, parametros);
-        QCOMPARE(m->biblioteca->trackCount(), 2);
-        QCOMPARE(m->biblioteca->title(0), QString("INTRO.WAV"));
-        QCOMPARE(m->biblioteca->title(1), QString("SONG BOM.MP3"));
-        QCOMPARE(m->biblioteca->path(0), folder + "/INTRO.WAV");
-        QCOMPARE(m->biblioteca->path(1), folder + "/song bom.mp3");
-        QCOMPARE(m->biblioteca->headerData(1, Qt::Horizontal).toString(), QString("Descrição das Músicas"));
-        QCOMPARE(m->StringGrid1->currentIndex().row(), 1);
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 2);
+        QCOMPARE(m->acervo->biblioteca->title(0), QString("INTRO.WAV"));
+        QCOMPARE(m->acervo->biblioteca->title(1), QString("SONG BOM.MP3"));
+        QCOMPARE(m->acervo->biblioteca->path(0), folder + "/INTRO.WAV");
+        QCOMPARE(m->acervo->biblioteca->path(1), folder + "/song bom.mp3");
+        QCOMPARE(m->acervo->biblioteca->headerData(1, Qt::Horizontal).toString(), QString("Descrição das Músicas"));
+        QCOMPARE(m->acervo->StringGrid1->currentIndex().row(), 1);
         QCOMPARE(m->parametros, parametros);
-        QVERIFY(m->canal_00->Playing);
+        QVERIFY(m->acervo->canal_00->Playing);
         const Heard one = listen().first;
         QVERIFY2(one.rms > 0.1 && near(one.hz, 550), qPrintable(QString("%1 %2").arg(one.rms).arg(one.hz)));
-        m->BitBtn23Click();
+        m->acervo->BitBtn23Click();
         cleanup();
 
         // A path that names no file: the library as usual, nothing played.
         openConsole({"OUTRA.MP3#/nao/OUTRA.MP3"}, " " + folder + "/nada.mp3");
-        QCOMPARE(m->biblioteca->title(0), QString("OUTRA.MP3"));
+        QCOMPARE(m->acervo->biblioteca->title(0), QString("OUTRA.MP3"));
         QVERIFY(m->parametros.isEmpty());
-        QVERIFY(!m->canal_00->Playing);
+        QVERIFY(!m->acervo->canal_00->Playing);
     }
 };
 

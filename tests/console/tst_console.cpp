@@ -20,11 +20,11 @@ class TestConsole : public QObject
 
     void startDeck(int deck, int row = 0)
     {
-        QListWidget *list = deck == 1 ? m->ListBox1 : m->ListBox2;
+        QListWidget *list = deck == 1 ? m->deck_a->lista : m->deck_b->lista;
         list->setCurrentRow(row);
         deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
         deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
-        QVERIFY((deck == 1 ? m->canal_a : m->canal_b)->Playing);
+        QVERIFY((deck == 1 ? m->deck_a->canal : m->deck_b->canal)->Playing);
     }
 
 private slots:
@@ -41,13 +41,13 @@ private slots:
         m = std::make_unique<Tform_mixer>();
         m->show();
         QVERIFY(QTest::qWaitForWindowExposed(m.get()));
-        QVERIFY(m->canal_a->EndTimer && m->canal_b->EndTimer);
+        QVERIFY(m->deck_a->canal->EndTimer && m->deck_b->canal->EndTimer);
     }
 
     void cleanup()
     {
-        m->canal_a->OnStop = nullptr;
-        m->canal_b->OnStop = nullptr;
+        m->deck_a->canal->OnStop = nullptr;
+        m->deck_b->canal->OnStop = nullptr;
         m.reset();
     }
 
@@ -78,42 +78,42 @@ private slots:
                                  "StringGrid2", "LEDButton1", "LEDButton2", "label5", "Label7", "CONTA_ESQUERDA",
                                  "conta_direita", "Timer1", "Timer2", "Timer3", "FadeMix1"})
             QVERIFY2(m->findChild<QObject *>(name), name);
-        QVERIFY(!m->loop_esquerda->isEnabled());
-        QVERIFY(!m->loop_esquerda->isChecked());
-        QVERIFY(m->StringGrid2->isHidden());
+        QVERIFY(!m->deck_a->loop->isEnabled());
+        QVERIFY(!m->deck_a->loop->isChecked());
+        QVERIFY(m->acervo->StringGrid2->isHidden());
     }
 
     void loadPlayPause()
     {
         fillDeck(*m, 1, tracks);
         startDeck(1, 0);
-        QCOMPARE(m->label2->text(), QFileInfo(tracks[0]).fileName());
-        QCOMPARE(m->Label3->text(), QString("00:01"));
-        QCOMPARE(m->Label11->text(), QString("44100"));
-        QVERIFY(m->Timer1->isActive());
-        QTRY_COMPARE(m->trackbar1->maximum(), 1500); // the exact length, counted in the background
-        QVERIFY(!m->bitbtn2->isEnabled());
-        QVERIFY(m->bitbtn4->isEnabled() && m->bitbtn5->isEnabled());
-        QCOMPARE(m->ListBox1->toolTip(), tracks[0]);
+        QCOMPARE(m->deck_a->titulo->text(), QFileInfo(tracks[0]).fileName());
+        QCOMPARE(m->deck_a->duracao->text(), QString("00:01"));
+        QCOMPARE(m->deck_a->frequencia->text(), QString("44100"));
+        QVERIFY(m->deck_a->relogio->isActive());
+        QTRY_COMPARE(m->deck_a->posicao->maximum(), 1500); // the exact length, counted in the background
+        QVERIFY(!m->deck_a->tocar->isEnabled());
+        QVERIFY(m->deck_a->parar->isEnabled() && m->deck_a->pausar->isEnabled());
+        QCOMPARE(m->deck_a->lista->toolTip(), tracks[0]);
 
         m->BitBtn5Click();
-        QCOMPARE(m->Label1->text(), QString("PAUSE"));
-        QVERIFY(m->canal_a->Paused);
-        QVERIFY(!m->bitbtn4->isEnabled());
+        QCOMPARE(m->deck_a->estado->text(), QString("PAUSE"));
+        QVERIFY(m->deck_a->canal->Paused);
+        QVERIFY(!m->deck_a->parar->isEnabled());
         m->BitBtn5Click();
-        QCOMPARE(m->Label1->text(), QString("PLAY"));
-        QVERIFY(!m->canal_a->Paused);
-        QVERIFY(m->bitbtn4->isEnabled());
-        QVERIFY(!m->bitbtn2->isEnabled());
+        QCOMPARE(m->deck_a->estado->text(), QString("PLAY"));
+        QVERIFY(!m->deck_a->canal->Paused);
+        QVERIFY(m->deck_a->parar->isEnabled());
+        QVERIFY(!m->deck_a->tocar->isEnabled());
     }
 
     void clickWhilePlayingLoadsNothing()
     {
         fillDeck(*m, 1, tracks);
         startDeck(1, 0);
-        m->ListBox1->setCurrentRow(2);
+        m->deck_a->lista->setCurrentRow(2);
         m->ListBox1Click();
-        QCOMPARE(m->canal_a->FileName, tracks[0]);
+        QCOMPARE(m->deck_a->canal->FileName, tracks[0]);
     }
 
     void loudStopFadesThenLoadsTheNextEntry()
@@ -122,21 +122,21 @@ private slots:
         startDeck(1, 0);
         // The master volume of a first start (no settings file yet) is 75: loud enough to fade.
         QCOMPARE(m->Trackbar6->value(), 75);
-        QCOMPARE(m->canal_a->Volume(), 75);
+        QCOMPARE(m->deck_a->canal->Volume(), 75);
         QElapsedTimer t;
         t.start();
         m->BitBtn4Click();
-        QVERIFY(m->canal_a->Playing); // still fading
-        QVERIFY(m->saindo_a);
-        QVERIFY(m->bitbtn2->isEnabled());
-        QVERIFY(!m->bitbtn5->isEnabled() && !m->bitbtn4->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QVERIFY(m->deck_a->canal->Playing); // still fading
+        QVERIFY(m->deck_a->saindo);
+        QVERIFY(m->deck_a->tocar->isEnabled());
+        QVERIFY(!m->deck_a->pausar->isEnabled() && !m->deck_a->parar->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
         QVERIFY2(t.elapsed() > 400, "a fade, not a cut");
-        QCOMPARE(m->ListBox1->currentRow(), 1);
-        QCOMPARE(m->canal_a->FileName, tracks[1]);
-        QVERIFY(m->canal_a->Loaded);
-        QVERIFY(!m->Timer1->isActive());
-        QCOMPARE(m->Label3->text(), QString("00:01")); // the next entry is shown, waiting
+        QCOMPARE(m->deck_a->lista->currentRow(), 1);
+        QCOMPARE(m->deck_a->canal->FileName, tracks[1]);
+        QVERIFY(m->deck_a->canal->Loaded);
+        QVERIFY(!m->deck_a->relogio->isActive());
+        QCOMPARE(m->deck_a->duracao->text(), QString("00:01")); // the next entry is shown, waiting
     }
 
     void quietStopIsImmediate()
@@ -144,24 +144,24 @@ private slots:
         fillDeck(*m, 1, tracks);
         m->Trackbar6->setValue(40);
         startDeck(1, 0);
-        QCOMPARE(m->canal_a->Volume(), 40);
+        QCOMPARE(m->deck_a->canal->Volume(), 40);
         m->BitBtn4Click();
-        QVERIFY(!m->canal_a->Playing);
-        QCOMPARE(m->canal_a->FileName, tracks[1]);
-        QCOMPARE(m->ListBox1->currentRow(), 1);
+        QVERIFY(!m->deck_a->canal->Playing);
+        QCOMPARE(m->deck_a->canal->FileName, tracks[1]);
+        QCOMPARE(m->deck_a->lista->currentRow(), 1);
     }
 
     void endOfTrackAdvancesAndWraps()
     {
         fillDeck(*m, 1, shorts);
         startDeck(1, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
-        QCOMPARE(m->ListBox1->currentRow(), 0); // from the last entry back to the first
-        QCOMPARE(m->canal_a->FileName, shorts[0]);
-        QVERIFY(m->canal_a->Loaded);
-        QVERIFY(m->bitbtn2->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
+        QCOMPARE(m->deck_a->lista->currentRow(), 0); // from the last entry back to the first
+        QCOMPARE(m->deck_a->canal->FileName, shorts[0]);
+        QVERIFY(m->deck_a->canal->Loaded);
+        QVERIFY(m->deck_a->tocar->isEnabled());
         QTest::qWait(300);
-        QVERIFY(!m->canal_a->Playing); // it waits for the next hand-over
+        QVERIFY(!m->deck_a->canal->Playing); // it waits for the next hand-over
     }
 
     void missingFilesGiveEachDecksMessage()
@@ -170,30 +170,30 @@ private slots:
         fillDeck(*m, 2, {"/sem/outro.mp3"});
         {
             BoxAnswerer box;
-            m->ListBox1->setCurrentRow(0);
+            m->deck_a->lista->setCurrentRow(0);
             m->ListBox1Click();
             QCOMPARE(box.texts, QStringList{"Arquivo ->/sem/arquivo.mp3 - Não Localizado !!"});
         }
-        QVERIFY(!m->bitbtn2->isEnabled());
+        QVERIFY(!m->deck_a->tocar->isEnabled());
         {
             BoxAnswerer box;
-            m->ListBox2->setCurrentRow(0);
+            m->deck_b->lista->setCurrentRow(0);
             m->ListBox2Click();
             QCOMPARE(box.texts, QStringList{"Arquivo Selecionado não localizado !!!"});
         }
-        QVERIFY(!m->bitbtn6->isEnabled());
-        QVERIFY(!m->canal_a->Loaded);
+        QVERIFY(!m->deck_b->tocar->isEnabled());
+        QVERIFY(!m->deck_a->canal->Loaded);
     }
 
     void unplayableFileSaysSo()
     {
         fillDeck(*m, 1, {writeFile("quebrado.mp3", "isto não é música")});
         BoxAnswerer box;
-        m->ListBox1->setCurrentRow(0);
+        m->deck_a->lista->setCurrentRow(0);
         m->ListBox1Click();
         QCOMPARE(box.texts, QStringList{"Erro ao Carregar Mídia - Verifique !!"});
-        QVERIFY(!m->canal_a->Loaded);
-        QCOMPARE(m->label2->text(), QString("Música:"));
+        QVERIFY(!m->deck_a->canal->Loaded);
+        QCOMPARE(m->deck_a->titulo->text(), QString("Música:"));
     }
 
     void seekWhilePaused()
@@ -205,12 +205,12 @@ private slots:
         m->BitBtn5Click();
         m->bitbtn8Click();
         m->trackbar1Track(900);
-        QVERIFY(m->canal_a->Paused); // deck A stays paused at the new place
-        QCOMPARE(m->canal_a->GetPosition(), 900u);
+        QVERIFY(m->deck_a->canal->Paused); // deck A stays paused at the new place
+        QCOMPARE(m->deck_a->canal->GetPosition(), 900u);
         m->trackbar5Track(700);
-        QVERIFY(!m->canal_b->Paused); // deck B resumes
-        QVERIFY(m->canal_b->GetPosition() >= 700u);
-        QVERIFY(!m->bitbtn6->isEnabled() && m->bitbtn9->isEnabled() && m->bitbtn8->isEnabled());
+        QVERIFY(!m->deck_b->canal->Paused); // deck B resumes
+        QVERIFY(m->deck_b->canal->GetPosition() >= 700u);
+        QVERIFY(!m->deck_b->tocar->isEnabled() && m->deck_b->parar->isEnabled() && m->deck_b->pausar->isEnabled());
     }
 
     void balanceAndPitch()
@@ -219,16 +219,16 @@ private slots:
         fillDeck(*m, 2, tracks);
         startDeck(1);
         startDeck(2);
-        m->trackPan->setValue(-100);
-        QCOMPARE(m->canal_a->Pan(), 100); // deck A's slider is mirrored
-        m->trackbar2->setValue(-100);
-        QCOMPARE(m->canal_b->Pan(), -100);
-        QCOMPARE(m->freq_padrao_a, 44100);
-        m->trackFrequencia->setValue(50000);
-        QCOMPARE(m->canal_a->Frequency(), 50000);
+        m->deck_a->balanco->setValue(-100);
+        QCOMPARE(m->deck_a->canal->Pan(), 100); // deck A's slider is mirrored
+        m->deck_b->balanco->setValue(-100);
+        QCOMPARE(m->deck_b->canal->Pan(), -100);
+        QCOMPARE(m->deck_a->freq_padrao, 44100);
+        m->deck_a->velocidade->setValue(50000);
+        QCOMPARE(m->deck_a->canal->Frequency(), 50000);
         m->VrUserLed1Click();
-        QCOMPARE(m->canal_a->Frequency(), 44100);
-        QCOMPARE(m->trackFrequencia->value(), 44100);
+        QCOMPARE(m->deck_a->canal->Frequency(), 44100);
+        QCOMPARE(m->deck_a->velocidade->value(), 44100);
     }
 
     void loopRestartsWithoutAdvancing()
@@ -236,21 +236,21 @@ private slots:
         m->LEDButton1->setChecked(false);
         fillDeck(*m, 1, shorts);
         startDeck(1, 0);
-        QVERIFY(m->loop_esquerda->isEnabled());
-        m->loop_esquerda->click();
-        QVERIFY(m->canal_a->Looping);
+        QVERIFY(m->deck_a->loop->isEnabled());
+        m->deck_a->loop->click();
+        QVERIFY(m->deck_a->canal->Looping);
         QTest::qWait(1200); // three times the track's length
-        QVERIFY(m->canal_a->Playing);
-        QCOMPARE(m->ListBox1->currentRow(), 0);
-        QVERIFY(m->canal_a->GetPosition() < 400);
+        QVERIFY(m->deck_a->canal->Playing);
+        QCOMPARE(m->deck_a->lista->currentRow(), 0);
+        QVERIFY(m->deck_a->canal->GetPosition() < 400);
         // With Auto Mix on, Play leaves the switch disabled.
-        m->canal_a->Looping = false;
-        m->canal_a->Stop();
+        m->deck_a->canal->Looping = false;
+        m->deck_a->canal->Stop();
         m->LEDButton1->setChecked(true);
-        m->ListBox1->setCurrentRow(0);
+        m->deck_a->lista->setCurrentRow(0);
         m->ListBox1Click();
         m->BitBtn2Click();
-        QVERIFY(!m->loop_esquerda->isEnabled());
+        QVERIFY(!m->deck_a->loop->isEnabled());
     }
 
     void stopHandlerDoesNothingWhileThePositionSliderHasFocus()
@@ -259,34 +259,34 @@ private slots:
         startDeck(1, 0);
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        m->trackbar1->setFocus();
-        QVERIFY(m->trackbar1->hasFocus());
-        m->canal_a->Stop();
-        QCOMPARE(m->ListBox1->currentRow(), 0);
-        QVERIFY(m->Timer1->isActive());
-        QCOMPARE(m->canal_a->FileName, tracks[0]);
+        m->deck_a->posicao->setFocus();
+        QVERIFY(m->deck_a->posicao->hasFocus());
+        m->deck_a->canal->Stop();
+        QCOMPARE(m->deck_a->lista->currentRow(), 0);
+        QVERIFY(m->deck_a->relogio->isActive());
+        QCOMPARE(m->deck_a->canal->FileName, tracks[0]);
     }
 
     void effectsAreClearedAtTheEndAndTheEqualiserComesBackAtPlay()
     {
         fillDeck(*m, 1, tracks);
         startDeck(1, 0);
-        m->CheckBox2->setChecked(true);
-        m->CheckBox6->setChecked(true);
+        m->deck_a->flanger->setChecked(true);
+        m->deck_a->eco->setChecked(true);
         audio::FlangerBlock f{};
-        QVERIFY(audio::AudioEngine::instance().dspGetParameters(m->canal_a->Channel, audio::DspFlanger, &f));
+        QVERIFY(audio::AudioEngine::instance().dspGetParameters(m->deck_a->canal->Channel, audio::DspFlanger, &f));
         m->bsSkinCheckRadioBox1->setChecked(true);
         m->bandas[5]->setValue(20);
         m->Trackbar6->setValue(30);
         m->BitBtn4Click(); // quiet: immediate
-        QVERIFY(!m->CheckBox2->isChecked() && !m->CheckBox6->isChecked());
+        QVERIFY(!m->deck_a->flanger->isChecked() && !m->deck_a->eco->isChecked());
         m->BitBtn2Click();
-        QVERIFY(m->canal_a->EqAtivo);
+        QVERIFY(m->deck_a->canal->EqAtivo);
         audio::EqualizerBlock eq{5, 0, 0, 0, 0, 0};
-        QVERIFY(audio::AudioEngine::instance().dspGetParameters(m->canal_a->Channel, audio::DspEqualizer, &eq));
+        QVERIFY(audio::AudioEngine::instance().dspGetParameters(m->deck_a->canal->Channel, audio::DspEqualizer, &eq));
         QCOMPARE(eq.gain, 10.f);
         QCOMPARE(eq.centre, 1000.f);
-        QVERIFY(!audio::AudioEngine::instance().dspGetParameters(m->canal_a->Channel, audio::DspFlanger, &f));
+        QVERIFY(!audio::AudioEngine::instance().dspGetParameters(m->deck_a->canal->Channel, audio::DspFlanger, &f));
     }
 
     void crossfaderLaw_data()
@@ -314,8 +314,8 @@ private slots:
         m->Trackbar6->setValue(master);
         m->Trackbar18->setValue(fader);
         m->TrackBar18Change();
-        QCOMPARE(m->canal_a->Volume(), a);
-        QCOMPARE(m->canal_b->Volume(), b);
+        QCOMPARE(m->deck_a->canal->Volume(), a);
+        QCOMPARE(m->deck_b->canal->Volume(), b);
     }
 
     void crossfaderLeavesAnEmptyDeckAlone()
@@ -323,9 +323,9 @@ private slots:
         fillDeck(*m, 1, tracks);
         startDeck(1);
         m->Trackbar18->setValue(50);
-        QCOMPARE(m->canal_a->Volume(), m->Trackbar6->value());
-        QVERIFY(m->canal_b->Title.isEmpty());
-        QVERIFY(!m->canal_b->Loaded);
+        QCOMPARE(m->deck_a->canal->Volume(), m->Trackbar6->value());
+        QVERIFY(m->deck_b->canal->Title.isEmpty());
+        QVERIFY(!m->deck_b->canal->Loaded);
     }
 
     void closingAsksFirst()
@@ -339,10 +339,10 @@ private slots:
             QCOMPARE(box.captions, QStringList{"Zyrtan Sistemas"});
         }
         QVERIFY(m->isVisible());
-        QVERIFY(m->canal_a->Playing);
+        QVERIFY(m->deck_a->canal->Playing);
         BoxAnswerer ok(QMessageBox::Ok);
         QVERIFY(m->close());
-        QVERIFY(m->saindo_a); // the deck was stopped on the way out
+        QVERIFY(m->deck_a->saindo); // the deck was stopped on the way out
     }
 };
 

@@ -46,26 +46,26 @@ private slots:
                 BoxAnswerer box;
                 QElapsedTimer clock;
                 clock.start();
-                m->ListBox1->setCurrentRow(row);
+                m->deck_a->lista->setCurrentRow(row);
                 m->ListBox1Click();
                 QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
                 QCOMPARE(box.texts, QStringList{"Erro ao Carregar Mídia - Verifique !!"});
-                QVERIFY(!m->canal_a->Loaded);
+                QVERIFY(!m->deck_a->canal->Loaded);
             }
 
             // The lists take the mouse through their filter: a press and release selects.
-            QListWidget *list = m->ListBox2;
+            QListWidget *list = m->deck_b->lista;
             const QPoint at = list->visualItemRect(list->item(0)).center();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
             QCOMPARE(list->currentRow(), 0);
             m->ListBox2Click();
             m->BitBtn6Click();
-            QVERIFY(m->canal_b->Playing);
+            QVERIFY(m->deck_b->canal->Playing);
             QTest::qWait(200);
-            QVERIFY(m->canal_b->GetPosition() > 0);
+            QVERIFY(m->deck_b->canal->GetPosition() > 0);
 
             // Closed while playing, with the pointer pressed on the other list.
-            QTest::mousePress(m->ListBox1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+            QTest::mousePress(m->deck_a->lista->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
             m.reset();
             QCOMPARE(form_mixer, nullptr);
             for (QWidget *w : QApplication::topLevelWidgets())

@@ -85,13 +85,13 @@ private slots:
         m->show();
         QVERIFY(QTest::qWaitForWindowExposed(m.get()));
         config->Checkbox3->setChecked(true);
-        QCOMPARE(m->biblioteca->trackCount(), 3);
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 3);
     }
 
     void cleanup()
     {
-        m->canal_a->OnStop = nullptr;
-        m->canal_b->OnStop = nullptr;
+        m->deck_a->canal->OnStop = nullptr;
+        m->deck_b->canal->OnStop = nullptr;
         m.reset();
     }
 
@@ -108,8 +108,8 @@ private slots:
     void dropOfFilesAndFolderInsertsIntoDeckB()
     {
         fillDeck(*m, 2, {libraryLines[0].section('#', 1), libraryLines[2].section('#', 1)});
-        m->ListBox2->setCurrentRow(1);
-        QListWidget *l = m->ListBox2;
+        m->deck_b->lista->setCurrentRow(1);
+        QListWidget *l = m->deck_b->lista;
         // Dropped on the second row: inserted there, files in the order dropped, the folder's
         // audio files (subfolders too) in the capture's order; other files ignored.
         const QPoint at = l->visualItemRect(l->item(1)).center();
@@ -117,52 +117,52 @@ private slots:
         QTRY_COMPARE(l->count(), 6);
         QCOMPARE(listTitles(l), (QStringList{"B PRIMEIRA.WAV", QString::fromUtf8("CANÇÃO UM.WAV"), "A DOIS.MP3",
                                              "C RASO.WAV", "N FUNDO.MP3", "Z ULTIMA.WAV"}));
-        QCOMPARE(m->arquivos_b, (QStringList{libraryLines[0].section('#', 1), one, two, folderTracks[1],
+        QCOMPARE(m->deck_b->arquivos, (QStringList{libraryLines[0].section('#', 1), one, two, folderTracks[1],
                                              folderTracks[0], libraryLines[2].section('#', 1)}));
-        QCOMPARE(m->conta_direita->value(), 6);
+        QCOMPARE(m->deck_b->contador->value(), 6);
         // The deck's current entry is still the same track.
         QCOMPARE(l->currentItem()->text(), QString("Z ULTIMA.WAV"));
-        QCOMPARE(m->ListBox1->count(), 0);
+        QCOMPARE(m->deck_a->lista->count(), 0);
 
         // Below the last row: appended.
         QVERIFY(dropUrls(l->viewport(), {two}, QPoint(5, l->viewport()->height() - 2)));
         QTRY_COMPARE(l->count(), 7);
-        QCOMPARE(m->arquivos_b.last(), two);
+        QCOMPARE(m->deck_b->arquivos.last(), two);
     }
 
     void dropOnEmptyDeckSelectsAndLoadsTheFirst()
     {
-        QVERIFY(dropUrls(m->ListBox2->viewport(), {folder, one}, QPoint(5, 5)));
-        QTRY_COMPARE(m->ListBox2->count(), 3);
-        QCOMPARE(m->arquivos_b, (QStringList{folderTracks[1], folderTracks[0], one}));
-        QCOMPARE(m->ListBox2->currentRow(), 0);
-        QTRY_COMPARE(m->canal_b->FileName, folderTracks[1]);
+        QVERIFY(dropUrls(m->deck_b->lista->viewport(), {folder, one}, QPoint(5, 5)));
+        QTRY_COMPARE(m->deck_b->lista->count(), 3);
+        QCOMPARE(m->deck_b->arquivos, (QStringList{folderTracks[1], folderTracks[0], one}));
+        QCOMPARE(m->deck_b->lista->currentRow(), 0);
+        QTRY_COMPARE(m->deck_b->canal->FileName, folderTracks[1]);
     }
 
     void dropsWithoutAudioOrFromTheConsoleAreNotTaken()
     {
         // Only text files: accepted as a drag, nothing added.
-        QVERIFY(dropUrls(m->ListBox1->viewport(), {fixtureDir() + "/soltas/leia-me.txt"}, QPoint(5, 5)));
+        QVERIFY(dropUrls(m->deck_a->lista->viewport(), {fixtureDir() + "/soltas/leia-me.txt"}, QPoint(5, 5)));
         QTest::qWait(50);
-        QCOMPARE(m->ListBox1->count(), 0);
+        QCOMPARE(m->deck_a->lista->count(), 0);
         // Types the capture leaves out are left out here too.
         form_config->Checkbox3->setChecked(false);
-        QVERIFY(dropUrls(m->ListBox1->viewport(), {one, folder}, QPoint(5, 5)));
-        QTRY_COMPARE(m->ListBox1->count(), 1);
-        QCOMPARE(m->arquivos_a, QStringList{folderTracks[0]});
+        QVERIFY(dropUrls(m->deck_a->lista->viewport(), {one, folder}, QPoint(5, 5)));
+        QTRY_COMPARE(m->deck_a->lista->count(), 1);
+        QCOMPARE(m->deck_a->arquivos, QStringList{folderTracks[0]});
         // Web addresses are no files of this machine.
         QMimeData web;
         web.setUrls({QUrl("https://example.com/x.mp3")});
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m->StringGrid1->viewport(), &enter);
+        QApplication::sendEvent(m->acervo->StringGrid1->viewport(), &enter);
         QVERIFY(!enter.isAccepted());
     }
 
     void dropOnTheGridAddsToTheLibraryFileInOrder()
     {
         const QString file = DataFolder::filePath("lista.upd");
-        QVERIFY(dropUrls(m->StringGrid1->viewport(), {one, two, folder}, QPoint(10, 10)));
-        QTRY_COMPARE(m->biblioteca->trackCount(), 7);
+        QVERIFY(dropUrls(m->acervo->StringGrid1->viewport(), {one, two, folder}, QPoint(10, 10)));
+        QTRY_COMPARE(m->acervo->biblioteca->trackCount(), 7);
         QStringList lines;
         QCOMPARE(TextFile::readLines(file, &lines), TextFile::ReadStatus::Ok);
         const QStringList expected{"A DOIS.MP3#" + two, libraryLines[0], "C RASO.WAV#" + folderTracks[1],
@@ -170,17 +170,17 @@ private slots:
                                    "N FUNDO.MP3#" + folderTracks[0], libraryLines[2]};
         QCOMPARE(lines, expected);
         for (int r = 0; r < 7; ++r) {
-            QCOMPARE(m->biblioteca->index(r, LibraryModel::CounterColumn).data().toString(), QString::number(r + 1));
-            QCOMPARE(m->biblioteca->title(r) + "#" + m->biblioteca->path(r), expected.at(r));
+            QCOMPARE(m->acervo->biblioteca->index(r, LibraryModel::CounterColumn).data().toString(), QString::number(r + 1));
+            QCOMPARE(m->acervo->biblioteca->title(r) + "#" + m->acervo->biblioteca->path(r), expected.at(r));
         }
         QVERIFY(readBytes(file).endsWith(".wav\r\n"));
 
         // The same files again add nothing; Excluir then still removes the right line.
-        QVERIFY(dropUrls(m->StringGrid1->viewport(), {two, folder}, QPoint(10, 10)));
+        QVERIFY(dropUrls(m->acervo->StringGrid1->viewport(), {two, folder}, QPoint(10, 10)));
         QTest::qWait(50);
-        QCOMPARE(m->biblioteca->trackCount(), 7);
-        m->StringGrid1->setCurrentIndex(m->biblioteca->index(3, LibraryModel::TitleColumn));
-        m->Excluir1Click();
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 7);
+        m->acervo->StringGrid1->setCurrentIndex(m->acervo->biblioteca->index(3, LibraryModel::TitleColumn));
+        m->acervo->Excluir1Click();
         TextFile::readLines(file, &lines);
         QCOMPARE(lines.size(), 6);
         QVERIFY(!lines.contains(expected.at(3)));
@@ -194,11 +194,11 @@ private slots:
         BoxAnswerer ok;
         {
             FileSizeLimit limit(before.size() + 10);
-            QVERIFY(dropUrls(m->StringGrid1->viewport(), {folder}, QPoint(10, 10)));
+            QVERIFY(dropUrls(m->acervo->StringGrid1->viewport(), {folder}, QPoint(10, 10)));
             QTRY_COMPARE(ok.texts, QStringList{"Erro ao Salvar Lista de Músicas"});
         }
         QCOMPARE(readBytes(file), before);
-        QCOMPARE(m->biblioteca->trackCount(), 3);
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 3);
 #endif
     }
 
@@ -213,13 +213,13 @@ private slots:
         QTimer closer;
         closer.setSingleShot(true);
         connect(&closer, &QTimer::timeout, m.get(), [this] { m->close(); });
-        QVERIFY(dropUrls(m->StringGrid1->viewport(), {folder}, QPoint(10, 10)));
+        QVERIFY(dropUrls(m->acervo->StringGrid1->viewport(), {folder}, QPoint(10, 10)));
         closer.start(0);
         QTRY_VERIFY(!m->isVisible());
         QTest::qWait(100);
         QCOMPARE(yes.texts, QStringList{"Deseja Sair do Quorvanti Velarix ??"});
         QCOMPARE(readBytes(file), before);
-        QCOMPARE(m->biblioteca->trackCount(), 3);
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 3);
     }
 
     void openHandMadeM3uAndSaveAsPls()
@@ -232,17 +232,17 @@ private slots:
         QString answer = m3u;
         m->escolhe_arquivo = [&](int, bool, const QString &, const QString &, const QString &) { return answer; };
         BoxAnswerer ok;
-        QTest::mouseClick(m->bitbtn12, Qt::LeftButton);
-        QCOMPARE(listTitles(m->ListBox2), (QStringList{"PERTO.WAV", QString::fromUtf8("CANÇÃO UM.WAV")}));
-        QCOMPARE(m->arquivos_b, (QStringList{near, one}));
-        QCOMPARE(m->conta_direita->value(), 2);
-        QCOMPARE(m->lista_aberta_b, m3u);
-        QCOMPARE(m->canal_b->FileName, near);
+        QTest::mouseClick(m->deck_b->abrir, Qt::LeftButton);
+        QCOMPARE(listTitles(m->deck_b->lista), (QStringList{"PERTO.WAV", QString::fromUtf8("CANÇÃO UM.WAV")}));
+        QCOMPARE(m->deck_b->arquivos, (QStringList{near, one}));
+        QCOMPARE(m->deck_b->contador->value(), 2);
+        QCOMPARE(m->deck_b->lista_aberta, m3u);
+        QCOMPARE(m->deck_b->canal->FileName, near);
         // One message for both missing entries.
         QTRY_COMPARE(ok.texts, QStringList{"Arquivos não localizados nesta lista: 2"});
 
         answer = dir + "/saida.pls";
-        QTest::mouseClick(m->bitbtn16, Qt::LeftButton);
+        QTest::mouseClick(m->deck_b->salvar, Qt::LeftButton);
         QStringList lines;
         QCOMPARE(TextFile::readLines(answer, &lines), TextFile::ReadStatus::Ok);
         QVERIFY(lines.contains("File1=" + near));

@@ -99,11 +99,11 @@ class TestHandOver : public QObject
 
     void start(int deck)
     {
-        QListWidget *list = deck == 1 ? m->ListBox1 : m->ListBox2;
+        QListWidget *list = deck == 1 ? m->deck_a->lista : m->deck_b->lista;
         list->setCurrentRow(0);
         deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
         deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
-        QVERIFY((deck == 1 ? m->canal_a : m->canal_b)->Playing);
+        QVERIFY((deck == 1 ? m->deck_a->canal : m->deck_b->canal)->Playing);
     }
 
     // A copy of a good track that the test then takes away.
@@ -134,22 +134,22 @@ private slots:
         const QString gone = vanishing("sumiu.ogg");
         fillDeck(*m, 1, {a440});
         fillDeck(*m, 2, {gone, notAudio, eightBit, b1000});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click(); // loaded while it was there
-        QVERIFY(m->canal_b->Loaded);
+        QVERIFY(m->deck_b->canal->Loaded);
         QVERIFY(QFile::remove(gone));
         BoxAnswerer boxes;
         start(1);
-        QVERIFY(m->canal_a->SetPosition(2600));
-        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
-        QCOMPARE(m->ListBox2->currentRow(), 3);
-        QVERIFY(m->Timer2->isActive() && m->bitbtn9->isEnabled() && !m->bitbtn6->isEnabled());
+        QVERIFY(m->deck_a->canal->SetPosition(2600));
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 4000);
+        QCOMPARE(m->deck_b->lista->currentRow(), 3);
+        QVERIFY(m->deck_b->relogio->isActive() && m->deck_b->parar->isEnabled() && !m->deck_b->tocar->isEnabled());
         QVERIFY2(m->Label7->text().contains("sumiu.ogg") && m->Label7->text().contains("texto.mp3")
                      && m->Label7->text().contains("oito_bits.wav"),
                  qPrintable(m->Label7->text()));
-        QVERIFY(m->saindo_a);
+        QVERIFY(m->deck_a->saindo);
         // Once deck A has faded, the air carries deck B's 1 kHz at full level.
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
         QTest::qWait(600);
         const Heard h = lastSecondsOnAir(0.5);
         QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40,
@@ -161,18 +161,18 @@ private slots:
     {
         fillDeck(*m, 1, {a440});
         fillDeck(*m, 2, {fixtureDir() + "/nunca_existiu.mp3", notAudio});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         BoxAnswerer boxes;
         start(1);
-        QVERIFY(m->canal_a->SetPosition(2600));
+        QVERIFY(m->deck_a->canal->SetPosition(2600));
         QTest::qWait(1200);
-        QVERIFY(m->canal_a->Playing);
-        QVERIFY(!m->saindo_a);
-        QVERIFY(!m->canal_a->FadeTimer->Enabled());
+        QVERIFY(m->deck_a->canal->Playing);
+        QVERIFY(!m->deck_a->saindo);
+        QVERIFY(!m->deck_a->canal->FadeTimer->Enabled());
         // Deck B does not pretend to play.
-        QVERIFY(!m->canal_b->Playing);
-        QVERIFY(!m->Timer2->isActive());
-        QVERIFY(!m->bitbtn9->isEnabled());
+        QVERIFY(!m->deck_b->canal->Playing);
+        QVERIFY(!m->deck_b->relogio->isActive());
+        QVERIFY(!m->deck_b->parar->isEnabled());
         QVERIFY2(m->Label7->text().contains("nunca_existiu.mp3"), qPrintable(m->Label7->text()));
         Heard h = lastSecondsOnAir(0.5);
         QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 440) < 30,
@@ -180,8 +180,8 @@ private slots:
         // Mix B by hand does not fade deck A into silence either.
         QVERIFY(m->speedbutton2->isEnabled());
         QTest::mouseClick(m->speedbutton2, Qt::LeftButton);
-        QVERIFY(m->canal_a->Playing && !m->canal_a->FadeTimer->Enabled() && !m->saindo_a);
-        QVERIFY(!m->Timer2->isActive());
+        QVERIFY(m->deck_a->canal->Playing && !m->deck_a->canal->FadeTimer->Enabled() && !m->deck_a->saindo);
+        QVERIFY(!m->deck_b->relogio->isActive());
         QTest::qWait(400);
         h = lastSecondsOnAir(0.3);
         QVERIFY2(h.level > 0.25, qPrintable(QString::number(h.level)));
@@ -194,29 +194,29 @@ private slots:
                                          "-c:a", "libmp3lame", "-b:a", "128k"}, "final_calmo.mp3");
         fillDeck(*m, 1, {quietEnd});
         start(1);
-        QVERIFY(m->canal_a->SetPosition(4000));
+        QVERIFY(m->deck_a->canal->SetPosition(4000));
         // The music stops at 5 s: without a list on deck B nothing hands over.
-        QTRY_VERIFY_WITH_TIMEOUT(m->canal_a->GetPosition() > 6200, 5000);
-        QVERIFY(m->canal_a->Playing);
-        QVERIFY(!m->saindo_a);
-        QVERIFY(!m->canal_a->FadeTimer->Enabled());
-        QCOMPARE(m->canal_a->Volume(), m->Trackbar6->value());
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_a->canal->GetPosition() > 6200, 5000);
+        QVERIFY(m->deck_a->canal->Playing);
+        QVERIFY(!m->deck_a->saindo);
+        QVERIFY(!m->deck_a->canal->FadeTimer->Enabled());
+        QCOMPARE(m->deck_a->canal->Volume(), m->Trackbar6->value());
     }
 
     void automaticHandOverCentresTheCrossfader()
     {
         fillDeck(*m, 1, {a440});
         fillDeck(*m, 2, {b1000});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         m->Trackbar18->setValue(0); // all the way to deck A
         start(1);
-        QCOMPARE(m->canal_a->Volume(), m->Trackbar6->value());
-        QVERIFY(m->canal_a->SetPosition(2600));
-        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
+        QCOMPARE(m->deck_a->canal->Volume(), m->Trackbar6->value());
+        QVERIFY(m->deck_a->canal->SetPosition(2600));
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 4000);
         QCOMPARE(m->Trackbar18->value(), 100);
-        QCOMPARE(m->canal_b->Volume(), m->Trackbar6->value());
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QCOMPARE(m->deck_b->canal->Volume(), m->Trackbar6->value());
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
         QTest::qWait(500);
         const Heard h = lastSecondsOnAir(0.4);
         QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40,
@@ -227,23 +227,23 @@ private slots:
     {
         fillDeck(*m, 1, {a440});
         fillDeck(*m, 2, {b1000});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         m->Timer3->stop(); // no housekeeping tick to help
         start(1);
         QVERIFY(!m->speedbutton1->isEnabled());
         QVERIFY(m->speedbutton2->isEnabled());
-        QVERIFY(m->canal_a->SetPosition(2600));
-        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
+        QVERIFY(m->deck_a->canal->SetPosition(2600));
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 4000);
         QVERIFY(!m->speedbutton2->isEnabled());
         // F12 right after the hand-over leaves deck B where it is.
         QTest::qWait(300);
-        const uint32_t before = m->canal_b->GetPosition();
+        const uint32_t before = m->deck_b->canal->GetPosition();
         QVERIFY(before >= 200);
         QTest::keyClick(m.get(), Qt::Key_F12);
-        QVERIFY2(m->canal_b->GetPosition() >= before, qPrintable(QString::number(m->canal_b->GetPosition())));
+        QVERIFY2(m->deck_b->canal->GetPosition() >= before, qPrintable(QString::number(m->deck_b->canal->GetPosition())));
         // When deck A has faded out, Mix A is ready at once.
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
         QVERIFY(m->speedbutton1->isEnabled());
     }
 
@@ -251,7 +251,7 @@ private slots:
     {
         fillDeck(*m, 1, {b1000});
         start(1);
-        QSlider *s = m->trackbar1;
+        QSlider *s = m->deck_a->posicao;
         QCOMPARE(s->maximum(), 8000);
         const QPoint grip = SliderProbe::pointFor(s, s->value());
         QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, grip);
@@ -263,7 +263,7 @@ private slots:
             QVERIFY2(std::abs(carried - target) < 300, qPrintable(QString::number(carried)));
         }
         QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, SliderProbe::pointFor(s, 4000));
-        const int at = int(m->canal_a->GetPosition());
+        const int at = int(m->deck_a->canal->GetPosition());
         QVERIFY2(at >= carried && at < carried + 400, qPrintable(QString("%1 vs %2").arg(at).arg(carried)));
     }
 
@@ -272,12 +272,12 @@ private slots:
         fillDeck(*m, 1, {a440, a440});
         start(1);
         QTest::qWait(500);
-        const QImage playing = m->pp->grab().toImage();
-        m->canal_a->setVolume(10); // a quiet deck stops at once
-        QTest::mouseClick(m->bitbtn4, Qt::LeftButton);
-        QVERIFY(!m->canal_a->Playing);
+        const QImage playing = m->deck_a->caixa->grab().toImage();
+        m->deck_a->canal->setVolume(10); // a quiet deck stops at once
+        QTest::mouseClick(m->deck_a->parar, Qt::LeftButton);
+        QVERIFY(!m->deck_a->canal->Playing);
         QTest::qWait(100);
-        const QImage stopped = m->pp->grab().toImage();
+        const QImage stopped = m->deck_a->caixa->grab().toImage();
         auto white = [](const QImage &img) {
             int n = 0;
             for (int y = 0; y < img.height(); ++y)

@@ -79,8 +79,8 @@ class TestLibraryUi : public QObject
     QStringList gridColumn(int column)
     {
         QStringList out;
-        for (int r = 0; r < m->biblioteca->trackCount(); ++r)
-            out << m->biblioteca->index(r, column).data().toString();
+        for (int r = 0; r < m->acervo->biblioteca->trackCount(); ++r)
+            out << m->acervo->biblioteca->index(r, column).data().toString();
         return out;
     }
 
@@ -103,15 +103,15 @@ class TestLibraryUi : public QObject
     // Makes the folder the selected "volume" of the drive selector and the capture general.
     void selectAsVolume(const QString &root)
     {
-        m->DriveComboBox1->addItem(root + "/ [TESTE]");
-        m->DriveComboBox1->setCurrentIndex(m->DriveComboBox1->count() - 1);
-        m->captura_geral->setChecked(true);
+        m->acervo->DriveComboBox1->addItem(root + "/ [TESTE]");
+        m->acervo->DriveComboBox1->setCurrentIndex(m->acervo->DriveComboBox1->count() - 1);
+        m->acervo->captura_geral->setChecked(true);
     }
 
     void openGridMenu()
     {
-        m->PopupMenu7->popup(m->StringGrid1->mapToGlobal(QPoint(10, 10)));
-        m->PopupMenu7->close();
+        m->acervo->PopupMenu7->popup(m->acervo->StringGrid1->mapToGlobal(QPoint(10, 10)));
+        m->acervo->PopupMenu7->close();
     }
 
 private slots:
@@ -136,8 +136,8 @@ private slots:
     void cleanup()
     {
         if (m) {
-            m->canal_a->OnStop = nullptr;
-            m->canal_b->OnStop = nullptr;
+            m->deck_a->canal->OnStop = nullptr;
+            m->deck_b->canal->OnStop = nullptr;
         }
         m.reset();
     }
@@ -148,35 +148,35 @@ private slots:
         QCOMPARE(gridColumn(0), (QStringList{"1", "2", "3"}));
         const QStringList items = [this] {
             QStringList t;
-            for (QAction *a : m->PopupMenu7->actions())
+            for (QAction *a : m->acervo->PopupMenu7->actions())
                 t << (a->isSeparator() ? QString("-") : a->text());
             return t;
         }();
         QCOMPARE(items, (QStringList{"Play", "Stop", "-", "Excluir", "-", "Auto Programação - Alfabética",
                                      "Auto Programação - Aleatória"}));
-        m->StringGrid1->setCurrentIndex(m->biblioteca->index(1, 1));
-        QCOMPARE(m->StringGrid1->toolTip(),
+        m->acervo->StringGrid1->setCurrentIndex(m->acervo->biblioteca->index(1, 1));
+        QCOMPARE(m->acervo->StringGrid1->toolTip(),
                  QString("C:\\B.MP3\nDica: Arraste a música para os canais laterais ou para mini cartucheira"));
         openGridMenu();
-        QVERIFY(m->Excluir1->isEnabled());
-        m->PopupMenu7->actions().at(3)->trigger();
+        QVERIFY(m->acervo->Excluir1->isEnabled());
+        m->acervo->PopupMenu7->actions().at(3)->trigger();
         QCOMPARE(libraryFile(), (QStringList{"A.MP3#C:\\A.MP3", "C.MP3#C:\\C.MP3"}));
         QCOMPARE(gridColumn(0), (QStringList{"1", "2"}));
         QCOMPARE(gridColumn(1), (QStringList{"A.MP3", "C.MP3"}));
 
         // While the centre player's Play is off, the menu and the Del key delete nothing.
-        m->bitbtn21->setEnabled(false);
+        m->acervo->bitbtn21->setEnabled(false);
         openGridMenu();
-        QVERIFY(!m->Excluir1->isEnabled());
+        QVERIFY(!m->acervo->Excluir1->isEnabled());
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        m->StringGrid1->setFocus();
-        m->StringGrid1->setCurrentIndex(m->biblioteca->index(0, 1));
-        QTest::keyClick(m->StringGrid1, Qt::Key_Delete);
+        m->acervo->StringGrid1->setFocus();
+        m->acervo->StringGrid1->setCurrentIndex(m->acervo->biblioteca->index(0, 1));
+        QTest::keyClick(m->acervo->StringGrid1, Qt::Key_Delete);
         QCOMPARE(libraryFile().size(), 2);
-        m->bitbtn21->setEnabled(true);
+        m->acervo->bitbtn21->setEnabled(true);
         openGridMenu();
-        QTest::keyClick(m->StringGrid1, Qt::Key_Delete);
+        QTest::keyClick(m->acervo->StringGrid1, Qt::Key_Delete);
         QCOMPARE(libraryFile(), QStringList{"C.MP3#C:\\C.MP3"});
         QCOMPARE(gridColumn(1), QStringList{"C.MP3"});
     }
@@ -186,26 +186,26 @@ private slots:
         openConsoleOn(m, {"ABBA.MP3#/m/ABBA.MP3", "AC.WAV#/m/AC.WAV", "ACDC.MP3#/m/ACDC.MP3"});
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        m->StringGrid1->setFocus();
-        auto row = [this] { return m->StringGrid1->currentIndex().row(); };
+        m->acervo->StringGrid1->setFocus();
+        auto row = [this] { return m->acervo->StringGrid1->currentIndex().row(); };
         struct Step { Qt::Key key; int row; const char *prefix; };
         const Step steps[] = {{Qt::Key_A, 0, "A"}, {Qt::Key_C, 1, "AC"}, {Qt::Key_D, 2, "ACD"},
                               {Qt::Key_Backspace, 2, "AC"}, {Qt::Key_X, 2, "AC"}};
         for (const Step &s : steps) {
-            QTest::keyClick(m->StringGrid1, s.key);
+            QTest::keyClick(m->acervo->StringGrid1, s.key);
             QCOMPARE(row(), s.row);
-            QCOMPARE(m->prefixo_busca, QString(s.prefix));
-            QCOMPARE(m->edit1->text(), QString(s.prefix));
+            QCOMPARE(m->acervo->prefixo_busca, QString(s.prefix));
+            QCOMPARE(m->acervo->edit1->text(), QString(s.prefix));
         }
         // The grid's own keys still work; a mouse press starts the typing afresh.
-        QTest::keyClick(m->StringGrid1, Qt::Key_Up);
+        QTest::keyClick(m->acervo->StringGrid1, Qt::Key_Up);
         QCOMPARE(row(), 1);
-        const QRect r = m->StringGrid1->visualRect(m->biblioteca->index(1, 1));
-        QTest::mouseClick(m->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-        QVERIFY(m->prefixo_busca.isEmpty());
-        QTest::keyClick(m->StringGrid1, Qt::Key_A);
+        const QRect r = m->acervo->StringGrid1->visualRect(m->acervo->biblioteca->index(1, 1));
+        QTest::mouseClick(m->acervo->StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+        QVERIFY(m->acervo->prefixo_busca.isEmpty());
+        QTest::keyClick(m->acervo->StringGrid1, Qt::Key_A);
         QCOMPARE(row(), 0);
-        QCOMPARE(m->edit1->text(), QString("A"));
+        QCOMPARE(m->acervo->edit1->text(), QString("A"));
     }
 
     void folderCaptureThroughTheFolderWindow()
@@ -214,17 +214,17 @@ private slots:
         for (const char *f : {"a.mp3", "b.MP3", "sub/c.mp3", "sub/d.wav", "sub/nota.txt", "sub/LIVE.MP3/e.ogg"})
             touch(root + "/" + f);
         openConsoleOn(m, {"VELHA.MP3#/velha/VELHA.MP3"});
-        m->captura_geral->setChecked(false);
+        m->acervo->captura_geral->setChecked(false);
         // The drive selector stands on the volume that holds the folder, whatever the settings chose.
         int volume = -1;
-        for (int i = 0; i < m->DriveComboBox1->count(); ++i) {
-            const QString r = volumeRootFromText(m->DriveComboBox1->itemText(i));
-            if (root.startsWith(r) && (volume < 0 || r.size() > volumeRootFromText(m->DriveComboBox1->itemText(volume)).size()))
+        for (int i = 0; i < m->acervo->DriveComboBox1->count(); ++i) {
+            const QString r = volumeRootFromText(m->acervo->DriveComboBox1->itemText(i));
+            if (root.startsWith(r) && (volume < 0 || r.size() > volumeRootFromText(m->acervo->DriveComboBox1->itemText(volume)).size()))
                 volume = i;
         }
         QVERIFY(volume >= 0);
-        m->DriveComboBox1->setCurrentIndex(volume);
-        m->pasta_captura = root;
+        m->acervo->DriveComboBox1->setCurrentIndex(volume);
+        m->acervo->pasta_captura = root;
         BoxAnswerer boxes;
         bool checkedAtStart = false;
         QSize size;
@@ -239,7 +239,7 @@ private slots:
             [&](Tform_dir *d) { return d->isVisible() && clickFolder(d, root); },
             [&](Tform_dir *d) { d->BitBtn1->click(); return true; },
         });
-        m->BitBtn13Click();
+        m->acervo->BitBtn13Click();
         QCOMPARE(driver.done, 3);
         QVERIFY(checkedAtStart);
         QCOMPARE(size, QSize(495, 327));
@@ -249,9 +249,9 @@ private slots:
         QCOMPARE(libraryFile(), expected);
         QCOMPARE(gridColumn(1), (QStringList{"A.MP3", "B.MP3", "C.MP3", "LIVE.MP3"}));
         QCOMPARE(gridColumn(0), (QStringList{"1", "2", "3", "4"}));
-        QCOMPARE(m->pasta_captura, root);
-        QCOMPARE(m->bitbtn13->text(), QString("Capturar"));
-        QCOMPARE(m->Label33->text(), QString("Status"));
+        QCOMPARE(m->acervo->pasta_captura, root);
+        QCOMPARE(m->acervo->bitbtn13->text(), QString("Capturar"));
+        QCOMPARE(m->acervo->Label33->text(), QString("Status"));
 
         // Without subfolders only the folder's own files; the window starts on the last folder.
         DirWindowDriver noSubs({
@@ -264,14 +264,14 @@ private slots:
             },
             [&](Tform_dir *d) { d->BitBtn1->click(); return true; },
         });
-        m->BitBtn13Click();
+        m->acervo->BitBtn13Click();
         QCOMPARE(noSubs.done, 2);
         QCOMPARE(libraryFile(), expected.mid(0, 2));
 
         // Cancelling the window keeps the file and shows it again.
-        m->biblioteca->clear();
+        m->acervo->biblioteca->clear();
         DirWindowDriver cancel({[&](Tform_dir *d) { d->BitBtn2->click(); return true; }});
-        m->BitBtn13Click();
+        m->acervo->BitBtn13Click();
         QCOMPARE(cancel.done, 1);
         QCOMPARE(libraryFile(), expected.mid(0, 2));
         QCOMPARE(gridColumn(1), (QStringList{"A.MP3", "B.MP3"}));
@@ -288,9 +288,9 @@ private slots:
         touch(root + "/raiz.mp3");
         touch(root + "/n1/outra.wav");
         openConsoleOn(m, {});
-        QVERIFY(m->biblioteca->trackCount() == 0);
+        QVERIFY(m->acervo->biblioteca->trackCount() == 0);
         selectAsVolume(root);
-        m->BitBtn13Click();
+        m->acervo->BitBtn13Click();
         // The default level allows ten levels of subfolders below the root; mp3 only.
         const QStringList titles = gridColumn(1);
         QVERIFY2(titles.contains("FUNDO10.MP3"), qPrintable(titles.join(',')));
@@ -301,7 +301,7 @@ private slots:
         QCOMPARE(titles.last(), QString("RAIZ.MP3"));
         QCOMPARE(libraryFile().size(), 11);
         QVERIFY(libraryFile().contains("RAIZ.MP3#" + root + "/raiz.mp3"));
-        QVERIFY(m->bitbtn14->isEnabled() && m->bitbtn21->isEnabled());
+        QVERIFY(m->deck_a->adicionar->isEnabled() && m->acervo->bitbtn21->isEnabled());
     }
 
     void runningCountThenCancelKeepsWhatWasFound()
@@ -311,36 +311,36 @@ private slots:
             touch(root + QString("/d%1/f%2.mp3").arg(i % 6).arg(i, 3, 10, QChar('0')));
         openConsoleOn(m, {"VELHA.MP3#/velha/VELHA.MP3"});
         selectAsVolume(root);
-        m->intervalo_contagem = 0;
+        m->acervo->intervalo_contagem = 0;
         BoxAnswerer boxes;
         QString seen, captionWhileRunning;
         bool gaugeHidden = false;
         QTimer poll;
         poll.setInterval(0);
         connect(&poll, &QTimer::timeout, this, [&] {
-            const QString text = m->Label33->text();
+            const QString text = m->acervo->Label33->text();
             const QString head = "AGUARDE LOCALIZANDO MÍDIA... ";
-            if (!m->capturando() || !text.startsWith(head) || text.mid(head.size()).toInt() < 100)
+            if (!m->acervo->capturando() || !text.startsWith(head) || text.mid(head.size()).toInt() < 100)
                 return;
             poll.stop();
             seen = text;
-            captionWhileRunning = m->bitbtn13->text();
-            gaugeHidden = m->CoolGauge1->isHidden();
-            QTest::mouseClick(m->bitbtn13, Qt::LeftButton);
+            captionWhileRunning = m->acervo->bitbtn13->text();
+            gaugeHidden = m->acervo->CoolGauge1->isHidden();
+            QTest::mouseClick(m->acervo->bitbtn13, Qt::LeftButton);
         });
         poll.start();
-        QTest::mouseClick(m->bitbtn13, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->bitbtn13, Qt::LeftButton);
         QVERIFY2(!seen.isEmpty(), "the count never showed");
         QCOMPARE(captionWhileRunning, QString("Cancelar"));
         QVERIFY(gaugeHidden);
         QCOMPARE(boxes.texts, QStringList{"Captura Cancelada pelo usuário"});
-        QVERIFY(!m->capturando());
-        QCOMPARE(m->bitbtn13->text(), QString("Capturar"));
-        QCOMPARE(m->Label33->text(), QString("Status"));
-        QVERIFY(!m->CoolGauge1->isHidden());
+        QVERIFY(!m->acervo->capturando());
+        QCOMPARE(m->acervo->bitbtn13->text(), QString("Capturar"));
+        QCOMPARE(m->acervo->Label33->text(), QString("Status"));
+        QVERIFY(!m->acervo->CoolGauge1->isHidden());
         const int found = libraryFile().size();
         QVERIFY2(found >= 100 && found < 600, qPrintable(QString::number(found)));
-        QCOMPARE(m->biblioteca->trackCount(), found);
+        QCOMPARE(m->acervo->biblioteca->trackCount(), found);
         QVERIFY(!libraryFile().contains("VELHA.MP3#/velha/VELHA.MP3"));
     }
 
@@ -350,12 +350,12 @@ private slots:
         touch(root + "/so_texto.txt");
         const QStringList old = {"X.MP3#/x/X.MP3", "Y.MP3#/y/Y.MP3"};
         openConsoleOn(m, old);
-        QCOMPARE(m->biblioteca->trackCount(), 2);
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 2);
         selectAsVolume(root);
-        m->BitBtn13Click();
-        QCOMPARE(m->biblioteca->trackCount(), 0);
+        m->acervo->BitBtn13Click();
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 0);
         QCOMPARE(libraryFile(), old);
-        m->carrega_biblioteca();
+        m->acervo->carrega_biblioteca();
         QCOMPARE(gridColumn(1), (QStringList{"X.MP3", "Y.MP3"}));
     }
 };

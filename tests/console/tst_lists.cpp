@@ -22,9 +22,9 @@ class TestLists : public QObject
     QWidget *dragSource = nullptr;
     std::unique_ptr<QMimeData> dragData;
 
-    QListWidget *list(int deck) { return deck == 1 ? m->ListBox1 : m->ListBox2; }
-    QStringList &paths(int deck) { return deck == 1 ? m->arquivos_a : m->arquivos_b; }
-    LedNumber *counter(int deck) { return deck == 1 ? m->CONTA_ESQUERDA : m->conta_direita; }
+    QListWidget *list(int deck) { return deck == 1 ? m->deck_a->lista : m->deck_b->lista; }
+    QStringList &paths(int deck) { return deck == 1 ? m->deck_a->arquivos : m->deck_b->arquivos; }
+    LedNumber *counter(int deck) { return deck == 1 ? m->deck_a->contador : m->deck_b->contador; }
 
     QStringList listTitles(int deck)
     {
@@ -36,7 +36,7 @@ class TestLists : public QObject
 
     void selectLibraryRow(int row)
     {
-        m->StringGrid1->setCurrentIndex(m->biblioteca->index(row, LibraryModel::TitleColumn));
+        m->acervo->StringGrid1->setCurrentIndex(m->acervo->biblioteca->index(row, LibraryModel::TitleColumn));
     }
 
     // A left press on the widget's viewport at `at`, then one pixel of movement.
@@ -93,7 +93,7 @@ private slots:
         m = std::make_unique<Tform_mixer>();
         m->show();
         QVERIFY(QTest::qWaitForWindowExposed(m.get()));
-        QCOMPARE(m->biblioteca->trackCount(), 5);
+        QCOMPARE(m->acervo->biblioteca->trackCount(), 5);
         dragData.reset();
         dragSource = nullptr;
         m->executa_arrasto = [this](QWidget *source, QMimeData *data) {
@@ -104,32 +104,32 @@ private slots:
 
     void cleanup()
     {
-        m->canal_a->OnStop = nullptr;
-        m->canal_b->OnStop = nullptr;
+        m->deck_a->canal->OnStop = nullptr;
+        m->deck_b->canal->OnStop = nullptr;
         m.reset();
     }
 
     void addByButtonSelectsOnlyTheFirstEntry()
     {
-        QVERIFY(m->bitbtn14->isEnabled());
+        QVERIFY(m->deck_a->adicionar->isEnabled());
         selectLibraryRow(2);
-        QTest::mouseClick(m->bitbtn14, Qt::LeftButton);
+        QTest::mouseClick(m->deck_a->adicionar, Qt::LeftButton);
         QCOMPARE(listTitles(1), QStringList{titles[2]});
-        QCOMPARE(m->arquivos_a, QStringList{tracks[2]});
+        QCOMPARE(m->deck_a->arquivos, QStringList{tracks[2]});
         QCOMPARE(counter(1)->value(), 1);
-        QCOMPARE(m->ListBox1->currentRow(), 0);
-        QCOMPARE(m->canal_a->FileName, tracks[2]); // the first entry is loaded at once
+        QCOMPARE(m->deck_a->lista->currentRow(), 0);
+        QCOMPARE(m->deck_a->canal->FileName, tracks[2]); // the first entry is loaded at once
 
         selectLibraryRow(4);
-        QTest::mouseClick(m->bitbtn14, Qt::LeftButton);
+        QTest::mouseClick(m->deck_a->adicionar, Qt::LeftButton);
         QCOMPARE(listTitles(1), (QStringList{titles[2], titles[4]}));
-        QCOMPARE(m->arquivos_a, (QStringList{tracks[2], tracks[4]}));
+        QCOMPARE(m->deck_a->arquivos, (QStringList{tracks[2], tracks[4]}));
         QCOMPARE(counter(1)->value(), 2);
-        QCOMPARE(m->ListBox1->currentRow(), 0);
-        QCOMPARE(m->canal_a->FileName, tracks[2]);
+        QCOMPARE(m->deck_a->lista->currentRow(), 0);
+        QCOMPARE(m->deck_a->canal->FileName, tracks[2]);
 
         // Deck B's button fills deck B only.
-        QTest::mouseClick(m->bitbtn15, Qt::LeftButton);
+        QTest::mouseClick(m->deck_b->adicionar, Qt::LeftButton);
         QCOMPARE(listTitles(2), QStringList{titles[4]});
         QCOMPARE(counter(2)->value(), 1);
         QCOMPARE(counter(1)->value(), 2);
@@ -172,26 +172,26 @@ private slots:
     void dropFromTheGridAppendsAtTheEnd()
     {
         fillDeck(*m, 1, {tracks[0], tracks[1], tracks[2]});
-        m->ListBox1->setCurrentRow(1);
+        m->deck_a->lista->setCurrentRow(1);
         selectLibraryRow(3);
-        const QRect row3 = m->StringGrid1->visualRect(m->biblioteca->index(3, LibraryModel::TitleColumn));
-        pressAndNudge(m->StringGrid1, row3.center());
-        QCOMPARE(dragSource, static_cast<QWidget *>(m->StringGrid1));
-        dropOn(1, m->ListBox1->visualItemRect(m->ListBox1->item(0)).center());
+        const QRect row3 = m->acervo->StringGrid1->visualRect(m->acervo->biblioteca->index(3, LibraryModel::TitleColumn));
+        pressAndNudge(m->acervo->StringGrid1, row3.center());
+        QCOMPARE(dragSource, static_cast<QWidget *>(m->acervo->StringGrid1));
+        dropOn(1, m->deck_a->lista->visualItemRect(m->deck_a->lista->item(0)).center());
         QCOMPARE(list(1)->count(), 4);
         QCOMPARE(list(1)->item(3)->text(), titles[3]);
-        QCOMPARE(m->arquivos_a.value(3), tracks[3]);
+        QCOMPARE(m->deck_a->arquivos.value(3), tracks[3]);
         QCOMPARE(counter(1)->value(), 4);
-        QCOMPARE(m->ListBox1->currentRow(), 1); // the selection stays
+        QCOMPARE(m->deck_a->lista->currentRow(), 1); // the selection stays
 
         // A right press starts no drag.
         dragData.reset();
         dragSource = nullptr;
-        QTest::mousePress(m->StringGrid1->viewport(), Qt::RightButton, Qt::NoModifier, row3.center());
+        QTest::mousePress(m->acervo->StringGrid1->viewport(), Qt::RightButton, Qt::NoModifier, row3.center());
         QMouseEvent move(QEvent::MouseMove, QPointF(row3.center() + QPoint(0, 5)), QPointF(), Qt::NoButton,
                          Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(m->StringGrid1->viewport(), &move);
-        QTest::mouseRelease(m->StringGrid1->viewport(), Qt::RightButton, Qt::NoModifier, row3.center());
+        QApplication::sendEvent(m->acervo->StringGrid1->viewport(), &move);
+        QTest::mouseRelease(m->acervo->StringGrid1->viewport(), Qt::RightButton, Qt::NoModifier, row3.center());
         QVERIFY(!dragSource);
     }
 
@@ -223,13 +223,13 @@ private slots:
     {
         fillDeck(*m, 1, tracks);
         fillDeck(*m, 2, {tracks[0], tracks[1], tracks[2]});
-        m->ListBox1->setCurrentRow(4);
-        pressAndNudge(m->ListBox2, m->ListBox2->visualItemRect(m->ListBox2->item(0)).center());
-        QCOMPARE(dragSource, static_cast<QWidget *>(m->ListBox2));
-        dropOn(1, m->ListBox1->visualItemRect(m->ListBox1->item(1)).center());
+        m->deck_a->lista->setCurrentRow(4);
+        pressAndNudge(m->deck_b->lista, m->deck_b->lista->visualItemRect(m->deck_b->lista->item(0)).center());
+        QCOMPARE(dragSource, static_cast<QWidget *>(m->deck_b->lista));
+        dropOn(1, m->deck_a->lista->visualItemRect(m->deck_a->lista->item(1)).center());
         QCOMPARE(listTitles(1), (QStringList{titles[0], titles[4], titles[1], titles[2], titles[3]}));
-        QCOMPARE(m->arquivos_a, (QStringList{tracks[0], tracks[4], tracks[1], tracks[2], tracks[3]}));
-        QCOMPARE(m->arquivos_b, (QStringList{tracks[0], tracks[1], tracks[2]}));
+        QCOMPARE(m->deck_a->arquivos, (QStringList{tracks[0], tracks[4], tracks[1], tracks[2], tracks[3]}));
+        QCOMPARE(m->deck_b->arquivos, (QStringList{tracks[0], tracks[1], tracks[2]}));
     }
 
     void deleteShortcutFollowsTheLastMenuOpening()
@@ -237,50 +237,50 @@ private slots:
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
         fillDeck(*m, 1, tracks);
-        m->ListBox1->setFocus();
+        m->deck_a->lista->setFocus();
         // Before the menu has ever opened the shortcut works.
-        m->ListBox1->setCurrentRow(0);
-        QTest::keyClick(m->ListBox1, Qt::Key_Delete);
-        QCOMPARE(m->arquivos_a.size(), 4);
+        m->deck_a->lista->setCurrentRow(0);
+        QTest::keyClick(m->deck_a->lista, Qt::Key_Delete);
+        QCOMPARE(m->deck_a->arquivos.size(), 4);
         QCOMPARE(counter(1)->value(), 4);
-        QCOMPARE(m->ListBox1->currentRow(), -1);
+        QCOMPARE(m->deck_a->lista->currentRow(), -1);
         // A second Delete finds no selection.
-        QTest::keyClick(m->ListBox1, Qt::Key_Delete);
-        QCOMPARE(m->arquivos_a.size(), 4);
+        QTest::keyClick(m->deck_a->lista, Qt::Key_Delete);
+        QCOMPARE(m->deck_a->arquivos.size(), 4);
 
         // The menu opened while the deck's clock runs: the item and its shortcut are off.
-        m->Timer1->start();
-        m->PopupMenu5->popup(m->ListBox1->mapToGlobal(QPoint(5, 5)));
-        m->PopupMenu5->close();
-        m->Timer1->stop();
-        QVERIFY(!m->Exclur1->isEnabled());
-        m->ListBox1->setCurrentRow(0);
-        QTest::keyClick(m->ListBox1, Qt::Key_Delete);
-        QCOMPARE(m->arquivos_a.size(), 4);
+        m->deck_a->relogio->start();
+        m->deck_a->menu->popup(m->deck_a->lista->mapToGlobal(QPoint(5, 5)));
+        m->deck_a->menu->close();
+        m->deck_a->relogio->stop();
+        QVERIFY(!m->deck_a->exclur->isEnabled());
+        m->deck_a->lista->setCurrentRow(0);
+        QTest::keyClick(m->deck_a->lista, Qt::Key_Delete);
+        QCOMPARE(m->deck_a->arquivos.size(), 4);
         // Opened again with the clock stopped: on again.
-        m->PopupMenu5->popup(m->ListBox1->mapToGlobal(QPoint(5, 5)));
-        m->PopupMenu5->close();
-        QVERIFY(m->Exclur1->isEnabled());
-        QTest::keyClick(m->ListBox1, Qt::Key_Delete);
-        QCOMPARE(m->arquivos_a, (QStringList{tracks[2], tracks[3], tracks[4]}));
+        m->deck_a->menu->popup(m->deck_a->lista->mapToGlobal(QPoint(5, 5)));
+        m->deck_a->menu->close();
+        QVERIFY(m->deck_a->exclur->isEnabled());
+        QTest::keyClick(m->deck_a->lista, Qt::Key_Delete);
+        QCOMPARE(m->deck_a->arquivos, (QStringList{tracks[2], tracks[3], tracks[4]}));
         QCOMPARE(listTitles(1), (QStringList{titles[2], titles[3], titles[4]}));
 
         // Deck B's menu with an empty list: off, and deck A's state is its own.
-        m->PopupMenu6->popup(m->ListBox2->mapToGlobal(QPoint(5, 5)));
-        m->PopupMenu6->close();
-        QVERIFY(!m->Exclur2->isEnabled());
-        QVERIFY(m->Exclur1->isEnabled());
+        m->deck_b->menu->popup(m->deck_b->lista->mapToGlobal(QPoint(5, 5)));
+        m->deck_b->menu->close();
+        QVERIFY(!m->deck_b->exclur->isEnabled());
+        QVERIFY(m->deck_a->exclur->isEnabled());
     }
 
     void clearEmptiesListCounterAndRememberedName()
     {
         fillDeck(*m, 2, tracks);
-        m->lista_aberta_b = "/algum/lugar/festa.ipk";
-        QTest::mouseClick(m->bitbtn19, Qt::LeftButton);
+        m->deck_b->lista_aberta = "/algum/lugar/festa.ipk";
+        QTest::mouseClick(m->deck_b->limpar, Qt::LeftButton);
         QCOMPARE(list(2)->count(), 0);
-        QVERIFY(m->arquivos_b.isEmpty());
+        QVERIFY(m->deck_b->arquivos.isEmpty());
         QCOMPARE(counter(2)->value(), 0);
-        QVERIFY(m->lista_aberta_b.isEmpty());
+        QVERIFY(m->deck_b->lista_aberta.isEmpty());
     }
 
     void saveNameRuleAndOverwriteQuestion()
@@ -337,7 +337,7 @@ private slots:
 
         // Deck B's own filter; an opened list's name is what its save offers.
         fillDeck(*m, 2, {tracks[3]});
-        m->lista_aberta_b = dir + "/outra.ipk";
+        m->deck_b->lista_aberta = dir + "/outra.ipk";
         answer.clear(); // cancelled dialog: nothing written
         m->BitBtn16Click();
         QCOMPARE(asked.last(), QString("2|1|Lista Quorvanti (*.ipk *.IPK);;Lista M3U (*.m3u *.m3u8);;Lista PLS (*.pls)|%1|%2/outra.ipk").arg(DataFolder::path(), dir));
@@ -347,18 +347,18 @@ private slots:
     void openMissingFileLeavesAnEmptyList()
     {
         fillDeck(*m, 1, tracks);
-        m->CONTA_ESQUERDA->setValue(5);
-        m->lista_aberta_a = "anterior.ipk";
+        m->deck_a->contador->setValue(5);
+        m->deck_a->lista_aberta = "anterior.ipk";
         m->escolhe_arquivo = [](int, bool, const QString &, const QString &, const QString &) {
             return fixtureDir() + "/nao-existe.ipk";
         };
         BoxAnswerer box;
         m->bitbtn1Click();
         QCOMPARE(box.texts, QStringList{"Arquivo não Localizado - Verifique !!"});
-        QCOMPARE(m->ListBox1->count(), 0);
-        QVERIFY(m->arquivos_a.isEmpty());
-        QCOMPARE(m->CONTA_ESQUERDA->value(), 0);
-        QCOMPARE(m->lista_aberta_a, QString("anterior.ipk"));
+        QCOMPARE(m->deck_a->lista->count(), 0);
+        QVERIFY(m->deck_a->arquivos.isEmpty());
+        QCOMPARE(m->deck_a->contador->value(), 0);
+        QCOMPARE(m->deck_a->lista_aberta, QString("anterior.ipk"));
     }
 
     void openLowerCasePathsIntoDeckB()
@@ -373,15 +373,15 @@ private slots:
             return deck == 2 && !save ? listFile : QString();
         };
         BoxAnswerer none;
-        QTest::mouseClick(m->bitbtn12, Qt::LeftButton);
+        QTest::mouseClick(m->deck_b->abrir, Qt::LeftButton);
         QVERIFY(none.texts.isEmpty());
         QCOMPARE(listTitles(2), (QStringList{"PISTA UM.WAV", "AÇÃO.WAV"}));
-        QCOMPARE(m->arquivos_b, files);
-        QCOMPARE(m->conta_direita->value(), 2);
-        QCOMPARE(m->lista_aberta_b, listFile);
-        QCOMPARE(m->ListBox2->currentRow(), 0);
-        QCOMPARE(m->canal_b->FileName, files[0]);
-        QCOMPARE(m->ListBox1->count(), 0); // deck A untouched
+        QCOMPARE(m->deck_b->arquivos, files);
+        QCOMPARE(m->deck_b->contador->value(), 2);
+        QCOMPARE(m->deck_b->lista_aberta, listFile);
+        QCOMPARE(m->deck_b->lista->currentRow(), 0);
+        QCOMPARE(m->deck_b->canal->FileName, files[0]);
+        QCOMPARE(m->deck_a->lista->count(), 0); // deck A untouched
     }
 };
 

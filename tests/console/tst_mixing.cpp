@@ -25,7 +25,7 @@ class TestMixing : public QObject
 
     void start(int deck, int row = 0)
     {
-        QListWidget *list = deck == 1 ? m->ListBox1 : m->ListBox2;
+        QListWidget *list = deck == 1 ? m->deck_a->lista : m->deck_b->lista;
         list->setCurrentRow(row);
         deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
         deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
@@ -54,11 +54,11 @@ private slots:
         QCOMPARE(ms_para_hora(-10), QTime(0, 0, 0));
         QCOMPARE(ms_para_hora(3725999), QTime(1, 2, 5));
         m->Display_c01("12:34");
-        QCOMPARE(m->MMLEDPanel1->value(), 12);
-        QCOMPARE(m->MMLEDPanel2->value(), 34);
+        QCOMPARE(m->deck_a->minutos->value(), 12);
+        QCOMPARE(m->deck_a->segundos->value(), 34);
         m->Display_c02("02:05");
-        QCOMPARE(m->MMLEDPanel3->value(), 2);
-        QCOMPARE(m->MMLEDPanel4->value(), 5);
+        QCOMPARE(m->deck_b->minutos->value(), 2);
+        QCOMPARE(m->deck_b->segundos->value(), 5);
         bool raised = false;
         try {
             m->Display_c01("2:5");
@@ -67,75 +67,75 @@ private slots:
         }
         QVERIFY(raised);
         // A click on deck B's colon switches its display mode, like its panels.
-        QCOMPARE(m->modo_tempo_b, quint8(1));
-        emit m->MMLEDDigit3->clicked();
-        QCOMPARE(m->modo_tempo_b, quint8(2));
-        emit m->MMLEDPanel4->clicked();
-        QCOMPARE(m->modo_tempo_b, quint8(1));
+        QCOMPARE(m->deck_b->modo_tempo, quint8(1));
+        emit m->deck_b->dois_pontos->clicked();
+        QCOMPARE(m->deck_b->modo_tempo, quint8(2));
+        emit m->deck_b->segundos->clicked();
+        QCOMPARE(m->deck_b->modo_tempo, quint8(1));
     }
 
     void handOverByTime()
     {
         fillDeck(*m, 1, {loud6, loud6});
         fillDeck(*m, 2, {loud6});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         start(1);
-        QVERIFY(m->canal_a->SetPosition(2500));
-        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
-        const int remaining = int(m->canal_a->GetLength()) - int(m->canal_a->GetPosition());
+        QVERIFY(m->deck_a->canal->SetPosition(2500));
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 4000);
+        const int remaining = int(m->deck_a->canal->GetLength()) - int(m->deck_a->canal->GetPosition());
         QVERIFY2(remaining < 3000 && remaining > 2500, qPrintable(QString::number(remaining)));
-        QVERIFY(m->saindo_a);
-        QVERIFY(m->canal_a->FadeTimer->Enabled());
-        QCOMPARE(m->canal_b->GetPosition() < 300u, true); // deck B from its beginning
+        QVERIFY(m->deck_a->saindo);
+        QVERIFY(m->deck_a->canal->FadeTimer->Enabled());
+        QCOMPARE(m->deck_b->canal->GetPosition() < 300u, true); // deck B from its beginning
         // Deck A fades out, stops by itself and waits with its next entry.
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
-        QCOMPARE(m->ListBox1->currentRow(), 1);
-        QVERIFY(m->canal_a->Loaded);
-        QVERIFY(m->canal_b->Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
+        QCOMPARE(m->deck_a->lista->currentRow(), 1);
+        QVERIFY(m->deck_a->canal->Loaded);
+        QVERIFY(m->deck_b->canal->Playing);
     }
 
     void noHandOverWithoutAPartner()
     {
         fillDeck(*m, 1, {loud6});
         start(1);
-        QVERIFY(m->canal_a->SetPosition(3500));
+        QVERIFY(m->deck_a->canal->SetPosition(3500));
         QTest::qWait(800);
-        QVERIFY(!m->saindo_a);
-        QVERIFY(!m->canal_a->FadeTimer->Enabled());
+        QVERIFY(!m->deck_a->saindo);
+        QVERIFY(!m->deck_a->canal->FadeTimer->Enabled());
         // A deck B that already plays is not started again.
-        m->canal_a->Stop();
+        m->deck_a->canal->Stop();
         fillDeck(*m, 2, {loud6});
         start(2);
         QTest::qWait(300);
-        m->ListBox1->setCurrentRow(0);
+        m->deck_a->lista->setCurrentRow(0);
         m->ListBox1Click();
         m->BitBtn2Click();
-        QVERIFY(m->canal_a->SetPosition(3500));
-        const uint32_t before = m->canal_b->GetPosition();
+        QVERIFY(m->deck_a->canal->SetPosition(3500));
+        const uint32_t before = m->deck_b->canal->GetPosition();
         QTest::qWait(600);
-        QVERIFY(m->canal_b->GetPosition() > before);
-        QVERIFY(!m->saindo_a);
+        QVERIFY(m->deck_b->canal->GetPosition() > before);
+        QVERIFY(!m->deck_a->saindo);
     }
 
     void handOverByLevelOnAQuietEnding()
     {
         fillDeck(*m, 1, {quietEnd});
         fillDeck(*m, 2, {loud6});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         start(1);
-        QVERIFY(m->canal_a->SetPosition(4000));
-        QTRY_VERIFY_WITH_TIMEOUT(m->canal_b->Playing, 4000);
-        const uint32_t at = m->canal_a->GetPosition();
+        QVERIFY(m->deck_a->canal->SetPosition(4000));
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 4000);
+        const uint32_t at = m->deck_a->canal->GetPosition();
         // The music stops at 5 s: the hand-over comes right after, long before the mix time.
         QVERIFY2(at >= 5000 && at < 5800, qPrintable(QString::number(at)));
-        QVERIFY(m->saindo_a);
+        QVERIFY(m->deck_a->saindo);
         // No second hand-over while deck A fades: deck B is not restarted.
-        uint32_t last = m->canal_b->GetPosition();
+        uint32_t last = m->deck_b->canal->GetPosition();
         for (int i = 0; i < 6; ++i) {
             QTest::qWait(100);
-            const uint32_t now = m->canal_b->GetPosition();
+            const uint32_t now = m->deck_b->canal->GetPosition();
             QVERIFY(now >= last);
             last = now;
         }
@@ -145,13 +145,13 @@ private slots:
     {
         fillDeck(*m, 1, {quietStart});
         fillDeck(*m, 2, {loud6});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         start(1);
         QTest::qWait(1200);
-        QVERIFY(!m->canal_b->Playing);
-        QVERIFY(!m->saindo_a);
-        QVERIFY(m->pbarvu->value() < 30);
+        QVERIFY(!m->deck_b->canal->Playing);
+        QVERIFY(!m->deck_a->saindo);
+        QVERIFY(m->deck_a->barra->value() < 30);
     }
 
     void autoMixOffMeansNoMix()
@@ -159,28 +159,28 @@ private slots:
         m->LEDButton1->click(); // off
         QVERIFY(!m->LEDButton1->isChecked());
         QVERIFY(!m->LEDButton2->isChecked());
-        QVERIFY(m->loop_esquerda->isEnabled() && m->loop_direita->isEnabled());
+        QVERIFY(m->deck_a->loop->isEnabled() && m->deck_b->loop->isEnabled());
         QVERIFY(!config->RxSpinEdit7->isEnabled() && !config->RxSpinEdit1->isEnabled());
         fillDeck(*m, 1, {loud6});
         fillDeck(*m, 2, {loud6});
-        m->ListBox2->setCurrentRow(0); // selected, not loaded yet
+        m->deck_b->lista->setCurrentRow(0); // selected, not loaded yet
         start(1);
-        QVERIFY(m->canal_a->SetPosition(3300));
+        QVERIFY(m->deck_a->canal->SetPosition(3300));
         QTest::qWait(700);
-        QVERIFY(!m->canal_b->Playing);
-        QVERIFY(!m->canal_b->Loaded);
+        QVERIFY(!m->deck_b->canal->Playing);
+        QVERIFY(!m->deck_b->canal->Loaded);
         m->LEDButton1->click(); // on again: loads the decks' entries
         QVERIFY(m->LEDButton2->isChecked());
-        QVERIFY(!m->loop_esquerda->isEnabled());
+        QVERIFY(!m->deck_a->loop->isEnabled());
         QVERIFY(config->RxSpinEdit7->isEnabled());
-        QVERIFY(m->canal_b->Loaded);
+        QVERIFY(m->deck_b->canal->Loaded);
     }
 
     void manualMixes()
     {
         fillDeck(*m, 1, {loud6, loud6});
         fillDeck(*m, 2, {loud6});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         start(1);
         m->Trackbar18->setValue(30);
@@ -189,38 +189,38 @@ private slots:
         QVERIFY(!m->speedbutton1->isEnabled()); // deck A plays
         m->SpeedButton2Click();
         QCOMPARE(m->Trackbar18->value(), 100);
-        QVERIFY(m->canal_b->Playing);
-        QCOMPARE(m->canal_b->Volume(), m->Trackbar6->value());
-        QVERIFY(m->canal_a->FadeTimer->Enabled());
-        QVERIFY(!m->bitbtn2->isEnabled() && !m->bitbtn4->isEnabled());
-        QVERIFY(m->saindo_a);
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_a->Playing, 3000);
-        QVERIFY(m->bitbtn2->isEnabled());
+        QVERIFY(m->deck_b->canal->Playing);
+        QCOMPARE(m->deck_b->canal->Volume(), m->Trackbar6->value());
+        QVERIFY(m->deck_a->canal->FadeTimer->Enabled());
+        QVERIFY(!m->deck_a->tocar->isEnabled() && !m->deck_a->parar->isEnabled());
+        QVERIFY(m->deck_a->saindo);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
+        QVERIFY(m->deck_a->tocar->isEnabled());
         // Now only deck B plays: F12 hands over to deck A.
         m->Timer3Timer();
         m->FadeMix1->trigger();
-        QVERIFY(m->canal_a->Playing);
-        QVERIFY(m->saindo_b);
-        QTRY_VERIFY_WITH_TIMEOUT(!m->canal_b->Playing, 3000);
+        QVERIFY(m->deck_a->canal->Playing);
+        QVERIFY(m->deck_b->saindo);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_b->canal->Playing, 3000);
         // With both decks silent F12 does nothing.
-        m->canal_a->Stop();
+        m->deck_a->canal->Stop();
         m->Timer3Timer();
         m->FadeMix1->trigger();
-        QVERIFY(!m->canal_a->Playing && !m->canal_b->Playing);
+        QVERIFY(!m->deck_a->canal->Playing && !m->deck_b->canal->Playing);
     }
 
     void f12WithOnlyDeckAPlayingActsAsMixB()
     {
         fillDeck(*m, 1, {loud6});
         fillDeck(*m, 2, {loud6});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         start(1);
         m->Timer3Timer();
         QTest::keyClick(m.get(), Qt::Key_F12);
-        QVERIFY(m->canal_b->Playing);
-        QVERIFY(m->saindo_a);
-        QVERIFY(m->canal_a->FadeTimer->Enabled());
+        QVERIFY(m->deck_b->canal->Playing);
+        QVERIFY(m->deck_a->saindo);
+        QVERIFY(m->deck_a->canal->FadeTimer->Enabled());
     }
 
     void centreResetUsesTheMasterVolume()
@@ -233,8 +233,8 @@ private slots:
         m->Trackbar18->setValue(170);
         m->FadePadro1Click();
         QCOMPARE(m->Trackbar18->value(), 100);
-        QCOMPARE(m->canal_a->Volume(), 80);
-        QCOMPARE(m->canal_b->Volume(), 80);
+        QCOMPARE(m->deck_a->canal->Volume(), 80);
+        QCOMPARE(m->deck_b->canal->Volume(), 80);
     }
 
     void housekeepingFollowsTheDecks()
@@ -242,25 +242,25 @@ private slots:
         fillDeck(*m, 1, {loud6});
         start(1);
         m->Timer3Timer();
-        QVERIFY(!m->bitbtn17->isEnabled() && !m->bitbtn18->isEnabled() && !m->speedbutton1->isEnabled());
-        QVERIFY(m->Label1->styleSheet().contains("255, 0, 0"));
-        QVERIFY(!m->bitbtn6->isEnabled()); // deck B's list is empty
-        QCOMPARE(m->label28->text(), QString("Música:"));
-        m->canal_a->Stop();
+        QVERIFY(!m->deck_a->limpar->isEnabled() && !m->deck_a->excluir->isEnabled() && !m->speedbutton1->isEnabled());
+        QVERIFY(m->deck_a->estado->styleSheet().contains("255, 0, 0"));
+        QVERIFY(!m->deck_b->tocar->isEnabled()); // deck B's list is empty
+        QCOMPARE(m->deck_b->titulo->text(), QString("Música:"));
+        m->deck_a->canal->Stop();
         m->Timer3Timer();
-        QVERIFY(m->bitbtn17->isEnabled() && m->speedbutton1->isEnabled());
+        QVERIFY(m->deck_a->limpar->isEnabled() && m->speedbutton1->isEnabled());
     }
 
     void deckDisplaysDrawWhilePlaying()
     {
-        m->grafico_b = 1; // oscilloscope on deck B
+        m->deck_b->grafico = 1; // oscilloscope on deck B
         fillDeck(*m, 1, {loud6});
         fillDeck(*m, 2, {loud6});
         start(1);
         start(2);
         QTest::qWait(400);
-        QTRY_VERIFY(m->pbarvu->value() > 50);
-        QVERIFY(m->Progressbar1->value() > 50);
+        QTRY_VERIFY(m->deck_a->barra->value() > 50);
+        QVERIFY(m->deck_b->barra->value() > 50);
         auto litPixels = [](QWidget *w, auto test) {
             const QImage img = w->grab().toImage();
             int n = 0;
@@ -270,10 +270,10 @@ private slots:
             return n;
         };
         // Spectrum: white bars; oscilloscope: a white trace that swings.
-        QVERIFY(litPixels(m->pp, [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; }) > 30);
-        QVERIFY(litPixels(m->PP2, [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; }) > 100);
-        QVERIFY(m->trackbar1->value() > 200);
-        QCOMPARE(m->Label3->text(), QString("00:06"));
+        QVERIFY(litPixels(m->deck_a->caixa, [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; }) > 30);
+        QVERIFY(litPixels(m->deck_b->caixa, [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; }) > 100);
+        QVERIFY(m->deck_a->posicao->value() > 200);
+        QCOMPARE(m->deck_a->duracao->text(), QString("00:06"));
     }
 };
 

@@ -165,8 +165,8 @@ class TestSettingsConsole : public QObject
     {
         if (!m)
             return;
-        m->canal_a->OnStop = nullptr;
-        m->canal_b->OnStop = nullptr;
+        m->deck_a->canal->OnStop = nullptr;
+        m->deck_b->canal->OnStop = nullptr;
         config.reset();
         m.reset();
     }
@@ -196,7 +196,7 @@ private slots:
             QVERIFY(caixas.textos.isEmpty());
         }
         // The window's own defaults differ in two places: capture mode and master volume.
-        QVERIFY(!m->captura_geral->isChecked());
+        QVERIFY(!m->acervo->captura_geral->isChecked());
         QCOMPARE(m->Trackbar6->value(), 75);
         QVERIFY(m->LEDButton1->isChecked());
         QVERIFY(m->LEDButton2->isChecked());
@@ -210,12 +210,12 @@ private slots:
             QCOMPARE(b->value(), 10);
         QCOMPARE(m->device_transmissao, qint16(1));
         QCOMPARE(m->device_cue, qint16(1));
-        QCOMPARE(m->canal_a->Device, 1);
+        QCOMPARE(m->deck_a->canal->Device, 1);
 
         fecha_com_ok();
         QByteArray esperado = "CAPTURAGR=0\r\nAUTOMIXAR=1\r\nWAV=0\r\nMP3=1\r\nOGG=0\r\nWMA=0\r\nCLIPS=0\r\n"
                               "TEMPO_MIX=3000\r\nGRAFICO01=0\r\nGRAFICO02=0\r\nDEVICE_TRANSMISSAO=1\r\nDEVICE_CUE=1\r\n"
-                              "ATIVA_SENSOR=1\r\nVLR_SENSOR=20\r\nDRIVE=" + QByteArray::number(m->DriveComboBox1->count() > 1 ? 1 : -1)
+                              "ATIVA_SENSOR=1\r\nVLR_SENSOR=20\r\nDRIVE=" + QByteArray::number(m->acervo->DriveComboBox1->count() > 1 ? 1 : -1)
                               + "\r\nBUFFERS=1000\r\nFADE=6000\r\nBT_CAPTURAGR=0\r\nEQ_ATIVA=0\r\nEQ_VOLUME=75\r\n";
         for (int b = 1; b <= 10; ++b)
             esperado += QString("EQ_BANDA%1=10\r\n").arg(b, 2, 10, QChar('0')).toLatin1();
@@ -226,16 +226,16 @@ private slots:
     {
         abre_console();
         // The console's own controls, through their widgets.
-        QTest::mouseClick(m->captura_geral, Qt::LeftButton);              // capture mode on
+        QTest::mouseClick(m->acervo->captura_geral, Qt::LeftButton);              // capture mode on
         QTest::mouseClick(m->bsSkinCheckRadioBox1, Qt::LeftButton);       // EQ on
         m->Trackbar6->setFocus();
         teclas(m->Trackbar6, Qt::Key_Down, 13);                            // 75 -> 62
         for (int b = 0; b < 10; ++b)
             teclas(m->bandas[size_t(b)], b % 2 ? Qt::Key_Up : Qt::Key_Down, b + 1);
-        if (m->DriveComboBox1->count() > 1)
-            QTest::keyClick(m->DriveComboBox1, Qt::Key_Up);              // entry 1 -> 0
-        m->grafico_a = 1;                                                  // no control sets these
-        m->grafico_b = 7;
+        if (m->acervo->DriveComboBox1->count() > 1)
+            QTest::keyClick(m->acervo->DriveComboBox1, Qt::Key_Up);              // entry 1 -> 0
+        m->deck_a->grafico = 1;                                                  // no control sets these
+        m->deck_b->grafico = 7;
 
         // The settings window's live controls; its fade and cards reach the console through OK.
         auto caixas = std::make_unique<Caixas>();
@@ -254,7 +254,7 @@ private slots:
             QTest::keyClick(c->ComboBox1, Qt::Key_Down);                     // music on card 2
             QTest::mouseClick(c->BitBtn1, Qt::LeftButton);
         });
-        QTest::mouseClick(m->SRColorButton2, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
         QVERIFY(naJanela.vista);
         const int fade = 6000 + 5 * config->TrackBar1->pageStep() + 7;
         QCOMPARE(m->tempo_fade, fade);
@@ -266,25 +266,25 @@ private slots:
         QVERIFY(!config->isVisible());
         QVERIFY(readBytes(ini()).contains("DEVICE_TRANSMISSAO=2\r\n"));
         // The players keep their cards until the next start.
-        QCOMPARE(m->canal_a->Device, 1);
-        const int drive = m->DriveComboBox1->currentIndex();
+        QCOMPARE(m->deck_a->canal->Device, 1);
+        const int drive = m->acervo->DriveComboBox1->currentIndex();
         fecha_console();
 
         // The second console shows what the first one was left with. Auto Mix goes last, and
         // through a plain close: switching it off also switches "Sensibilidade" off and locks
         // the spin edits.
         abre_console();
-        QCOMPARE(m->canal_a->Device, 2);
-        QCOMPARE(m->canal_00->Device, 1);
+        QCOMPARE(m->deck_a->canal->Device, 2);
+        QCOMPARE(m->acervo->canal_00->Device, 1);
         QCOMPARE(m->device_transmissao, qint16(2));
-        QVERIFY(m->captura_geral->isChecked());
+        QVERIFY(m->acervo->captura_geral->isChecked());
         QVERIFY(m->bsSkinCheckRadioBox1->isChecked());
         QCOMPARE(m->Trackbar6->value(), 62);
         for (int b = 0; b < 10; ++b)
             QCOMPARE(m->bandas[size_t(b)]->value(), b % 2 ? std::min(20, 10 + b + 1) : 10 - (b + 1));
-        QCOMPARE(m->DriveComboBox1->currentIndex(), drive);
-        QCOMPARE(m->grafico_a, qint16(1));
-        QCOMPARE(m->grafico_b, qint16(7));
+        QCOMPARE(m->acervo->DriveComboBox1->currentIndex(), drive);
+        QCOMPARE(m->deck_a->grafico, qint16(1));
+        QCOMPARE(m->deck_b->grafico, qint16(7));
         QVERIFY(config->Checkbox3->isChecked());
         QVERIFY(!config->Checkbox4->isChecked());
         QVERIFY(config->Checkbox1->isChecked());
@@ -321,18 +321,18 @@ private slots:
         }
         // Before the bad value: read (a key inside another line still counts, a low value is raised).
         QVERIFY(!m->LEDButton1->isChecked());
-        QCOMPARE(m->grafico_a, qint16(1));
+        QCOMPARE(m->deck_a->grafico, qint16(1));
         QCOMPARE(config->RxSpinEdit1->value(), 10);
         // From it on: the values from before the reading.
         QCOMPARE(m->tempo_fade, 5000);
-        QVERIFY(m->captura_geral->isChecked());
+        QVERIFY(m->acervo->captura_geral->isChecked());
         QCOMPARE(m->Trackbar6->value(), 100);
         QCOMPARE(m->bandas[0]->value(), 10);
         QVERIFY(!config->Checkbox1->isChecked());
         // The mix time has its own check, after the reading.
         QCOMPARE(config->RxSpinEdit7->value(), 900);
         // Players, shortcuts and the rest of the sequence went on.
-        QVERIFY(m->canal_a->EndTimer && m->canal_00->EndTimer && m->canal_atalho->EndTimer);
+        QVERIFY(m->deck_a->canal->EndTimer && m->acervo->canal_00->EndTimer && m->cartucheira->canal_atalho->EndTimer);
         fecha_console();
 
         writeBytes(ini(), "TEMPO_MIX=tres mil\nFADE=7000\n");
@@ -352,7 +352,7 @@ private slots:
             QCOMPARE(caixas.textos.size(), 1);
             QVERIFY2(caixas.textos[0].startsWith("Não foi possível ler o arquivo de configuração"), qPrintable(caixas.textos[0]));
         }
-        QVERIFY(!m->captura_geral->isChecked());
+        QVERIFY(!m->acervo->captura_geral->isChecked());
         QCOMPARE(m->Trackbar6->value(), 75);
         QCOMPARE(m->tempo_fade, 6000);
         // A close that cannot write says so, and the program still closes.
@@ -372,35 +372,35 @@ private slots:
             QCOMPARE(caixas.textos, QStringList{"Inicialização da Device com Problemas"});
         }
         QCOMPARE(m->device_transmissao, qint16(9));
-        QCOMPARE(m->canal_a->Device, 1);
-        QCOMPARE(m->canal_atalho->Device, 1);
-        QCOMPARE(m->canal_cartucho[9]->Device, 1);
-        QCOMPARE(m->canal_00->Device, 2);
+        QCOMPARE(m->deck_a->canal->Device, 1);
+        QCOMPARE(m->cartucheira->canal_atalho->Device, 1);
+        QCOMPARE(m->cartucheira->canal_cartucho[9]->Device, 1);
+        QCOMPARE(m->acervo->canal_00->Device, 2);
 
         // The music is heard on card 1, not on the listening card.
         fillDeck(*m, 1, {tone("queda.wav", 1000, 3.0, 44100, 2, 0.5)});
-        m->ListBox1->setCurrentRow(0);
+        m->deck_a->lista->setCurrentRow(0);
         m->ListBox1Click();
         const qint64 um = tamanho(1), dois = tamanho(2);
-        QTest::mouseClick(m->bitbtn2, Qt::LeftButton);
-        QVERIFY(m->canal_a->Playing);
+        QTest::mouseClick(m->deck_a->tocar, Qt::LeftButton);
+        QVERIFY(m->deck_a->canal->Playing);
         QTest::qWait(1200);
         const Medida musica = mede(1, um, 1000), escuta = mede(2, dois, 1000);
         QVERIFY2(musica.tom > 0.2, qPrintable(QString::number(musica.tom)));
         QVERIFY2(escuta.rms < 0.01, qPrintable(QString::number(escuta.rms)));
 
         // Pre-listening with Cue off goes to the music card: the first, standing in for it.
-        m->biblioteca->setLines({"PREVIA.WAV#" + tone("previa.wav", 700, 3.0, 44100, 2, 0.5)});
-        m->StringGrid1->setCurrentIndex(m->biblioteca->index(0, LibraryModel::TitleColumn));
-        QVERIFY(!m->cue_ativo);
+        m->acervo->biblioteca->setLines({"PREVIA.WAV#" + tone("previa.wav", 700, 3.0, 44100, 2, 0.5)});
+        m->acervo->StringGrid1->setCurrentIndex(m->acervo->biblioteca->index(0, LibraryModel::TitleColumn));
+        QVERIFY(!m->acervo->cue_ativo);
         {
             Caixas caixas;
-            QTest::mouseClick(m->bitbtn21, Qt::LeftButton);
-            QVERIFY(m->canal_00->Playing);
+            QTest::mouseClick(m->acervo->bitbtn21, Qt::LeftButton);
+            QVERIFY(m->acervo->canal_00->Playing);
             QCOMPARE(caixas.textos, QStringList());
         }
-        QCOMPARE(m->canal_00->Device, 1);
-        m->BitBtn23Click();
+        QCOMPARE(m->acervo->canal_00->Device, 1);
+        m->acervo->BitBtn23Click();
 
         // The settings window shows no music card and OK keeps the saved number.
         NaJanela<Tform_config> naJanela([](Tform_config *c) {
@@ -408,7 +408,7 @@ private slots:
             QCOMPARE(c->ComboBox2->currentIndex(), 1);
             QTest::mouseClick(c->BitBtn1, Qt::LeftButton);
         });
-        QTest::mouseClick(m->SRColorButton2, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
         QVERIFY(naJanela.vista);
         QVERIFY(m->isVisible());
         QCOMPARE(m->device_transmissao, qint16(9));
@@ -420,15 +420,15 @@ private slots:
     {
         abre_console();
         fillDeck(*m, 2, {tone("deckb.mp3", 440, 4.0)});
-        m->ListBox2->setCurrentRow(0);
+        m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
-        QTest::mouseClick(m->bitbtn6, Qt::LeftButton);
-        QVERIFY(m->canal_b->Playing);
+        QTest::mouseClick(m->deck_b->tocar, Qt::LeftButton);
+        QVERIFY(m->deck_b->canal->Playing);
         Caixas caixas;
         bool paradaAntes = false;
         caixas.antes = [&](const QString &t) {
             if (t.startsWith("O Velarix"))
-                paradaAntes = m->saindo_b && !m->bitbtn9->isEnabled();
+                paradaAntes = m->deck_b->saindo && !m->deck_b->parar->isEnabled();
         };
         caixas.resposta = [](const QString &t) {
             return t.startsWith("Deseja") ? QMessageBox::Cancel : QMessageBox::Ok;
@@ -438,7 +438,7 @@ private slots:
             QTest::keyClick(c->ComboBox2, Qt::Key_Up); // back to the first: still a change
             QTest::mouseClick(c->BitBtn1, Qt::LeftButton);
         });
-        QTest::mouseClick(m->SRColorButton2, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
         QVERIFY(paradaAntes);
         QCOMPARE(caixas.textos.size(), 2);
         // Cancelled: the console stays, nothing is written, and the window is closed all the same.
@@ -465,7 +465,7 @@ private slots:
             QCOMPARE(c->pos(), antes + QPoint(-40, 25));
             QTest::mouseClick(c->BitBtn1, Qt::LeftButton);
         });
-        QTest::mouseClick(m->SRColorButton2, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
         QVERIFY(primeira.vista);
         QCOMPARE(m->tempo_fade, 12000);
         QVERIFY(m->isVisible());
@@ -480,7 +480,7 @@ private slots:
             QCOMPARE(c->Label7->text(), QString("6000"));
             QTest::mouseClick(c->BitBtn2, Qt::LeftButton);
         });
-        QTest::mouseClick(m->SRColorButton2, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
         QVERIFY(segunda.vista);
         QCOMPARE(m->tempo_fade, 12000);
         QCOMPARE(config->RxSpinEdit7->value(), 3000);
@@ -498,18 +498,18 @@ private slots:
         linhas.replace(linhas.size() - 2, 2, "/m/decima-primeira.mp3\r\n");
         writeBytes(atalhosIni(), linhas);
         abre_console();
-        QCOMPARE(m->atalhos->entrada(1), agudo);
+        QCOMPARE(m->cartucheira->atalhos->entrada(1), agudo);
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
 
         const qint64 antes = tamanho(1);
         QTest::keyClick(m.get(), Qt::Key_1, Qt::ControlModifier);
-        QVERIFY(m->canal_atalho->Playing);
-        QCOMPARE(m->canal_atalho->FileName, agudo);
+        QVERIFY(m->cartucheira->canal_atalho->Playing);
+        QCOMPARE(m->cartucheira->canal_atalho->FileName, agudo);
         QTest::qWait(1000);
         const Medida tocado = mede(1, antes, 1500);
         QVERIFY2(tocado.tom > 0.2, qPrintable(QString::number(tocado.tom)));
-        QVERIFY(!m->canal_a->Playing && !m->canal_b->Playing);
+        QVERIFY(!m->deck_a->canal->Playing && !m->deck_b->canal->Playing);
 
         // A missing file is reported and does not stop the one playing.
         {
@@ -519,21 +519,21 @@ private slots:
         }
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        QVERIFY(m->canal_atalho->Playing);
+        QVERIFY(m->cartucheira->canal_atalho->Playing);
         // Any shortcut stops the one playing and starts nothing.
         QTest::keyClick(m.get(), Qt::Key_1, Qt::ControlModifier);
-        QVERIFY(!m->canal_atalho->Playing);
+        QVERIFY(!m->cartucheira->canal_atalho->Playing);
         const qint64 parado = tamanho(1);
         QTest::qWait(400);
         QVERIFY(tamanho(1) > parado + 8 * 4410);
         QVERIFY(mede(1, parado + 4 * 4410, 1500).tom < 0.01);
         // Ctrl+0 is the tenth, which is empty: nothing happens.
         QTest::keyClick(m.get(), Qt::Key_0, Qt::ControlModifier);
-        QVERIFY(!m->canal_atalho->Playing);
+        QVERIFY(!m->cartucheira->canal_atalho->Playing);
 
         // OK in the settings window writes the ten entries back; the twelfth line is gone.
         NaJanela<Tform_config> naJanela([](Tform_config *c) { QTest::mouseClick(c->BitBtn1, Qt::LeftButton); });
-        QTest::mouseClick(m->SRColorButton2, Qt::LeftButton);
+        QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
         QVERIFY(naJanela.vista);
         const QByteArray escrito = readBytes(atalhosIni());
         QCOMPARE(escrito.count("\r\n"), 10);
@@ -580,7 +580,7 @@ private slots:
         }
 
         // The deck displays and the needle meters open it too, each time from the bottom.
-        for (QWidget *alvo : {m->pp, m->PP2, static_cast<QWidget *>(m->ML), static_cast<QWidget *>(m->MR)}) {
+        for (QWidget *alvo : {m->deck_a->caixa, m->deck_b->caixa, static_cast<QWidget *>(m->deck_a->medidor), static_cast<QWidget *>(m->deck_b->medidor)}) {
             NaJanela<Tform_about> clique([](Tform_about *a) {
                 QVERIFY(a->sistemas->y() > a->Panel3->height() - 5);
                 QTest::mouseClick(a->Label2, Qt::LeftButton);

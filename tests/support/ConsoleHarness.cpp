@@ -33,8 +33,8 @@ BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton b)
 
 void fillDeck(Tform_mixer &m, int deck, const QStringList &paths)
 {
-    QListWidget *list = deck == 1 ? m.ListBox1 : m.ListBox2;
-    QStringList &files = deck == 1 ? m.arquivos_a : m.arquivos_b;
+    QListWidget *list = deck == 1 ? m.deck_a->lista : m.deck_b->lista;
+    QStringList &files = deck == 1 ? m.deck_a->arquivos : m.deck_b->arquivos;
     for (const QString &p : paths) {
         list->addItem(QFileInfo(p).fileName().toUpper());
         files << p;
@@ -62,8 +62,8 @@ void openMixingConsole(std::unique_ptr<Tform_mixer> &m, std::unique_ptr<Tform_co
 
 void closeMixingConsole(std::unique_ptr<Tform_mixer> &m, std::unique_ptr<Tform_config> &config)
 {
-    m->canal_a->OnStop = nullptr;
-    m->canal_b->OnStop = nullptr;
+    m->deck_a->canal->OnStop = nullptr;
+    m->deck_b->canal->OnStop = nullptr;
     config.reset();
     m.reset();
 }

@@ -2,7 +2,11 @@
 // Drives the real console window in a test: fills the decks' lists, answers message boxes.
 #include "console/UMIXER.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
+#include <QTableView>
 #include <QPointer>
 #include <QTimer>
 #include <memory>

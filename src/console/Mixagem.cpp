@@ -1,0 +1,206 @@
+#include "Mixagem.h"
+
+#include "Ajustes.h"
+#include "Deck.h"
+#include "UMIXER.h"
+#include "audio/TMorvelBass.h"
+#include "widgets/ColorButton.h"
+#include "widgets/Lamp.h"
+#include "widgets/LedBarGauge.h"
+#include "widgets/LedButton.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QSlider>
+#include <QTimer>
+
+Mixagem::Mixagem(Tform_mixer &console)
+    : m_console(console)
+{
+    Tform_mixer &m = m_console;
+    connect(m.Timer3, &QTimer::timeout, this, &Mixagem::Timer3Timer);
+    connect(m.LEDButton1, &QAbstractButton::clicked, this, &Mixagem::LEDButton1Click);
+    connect(m.speedbutton1, &QAbstractButton::clicked, this, &Mixagem::SpeedButton1Click);
+    connect(m.speedbutton2, &QAbstractButton::clicked, this, &Mixagem::SpeedButton2Click);
+    connect(m.FadeMix1, &QAction::triggered, this, &Mixagem::FadeMix1Click);
+    connect(m.Trackbar18, &QSlider::valueChanged, this, &Mixagem::TrackBar18Change);
+
+    QAction *centre = m.PopupMenu4->addAction(QStringLiteral("Fade Padrão "));
+    centre->setObjectName(QStringLiteral("FadePadro1"));
+    connect(centre, &QAction::triggered, this, &Mixagem::FadePadro1Click);
+    for (QWidget *w : {static_cast<QWidget *>(m.Trackbar18), static_cast<QWidget *>(m.Panel9)}) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [&m, w](const QPoint &at) { m.PopupMenu4->popup(w->mapToGlobal(at)); });
+    }
+}
+
+bool Mixagem::auto_mix() const
+{
+    return m_console.LEDButton1->isChecked();
+}
+
+mixagem::Regras Mixagem::regras() const
+{
+    mixagem::Regras r;
+    r.auto_mix = auto_mix();
+    r.por_nivel = m_console.LEDButton2->isChecked();
+    r.tempo_mix = quint32(Ajustes::tempo_mixagem());
+    r.sensibilidade = Ajustes::sensibilidade();
+    return r;
+}
+
+mixagem::Motivo Mixagem::decide(const Deck &sai, quint32 duracao, quint32 posicao) const
+{
+    mixagem::Situacao s;
+    s.tocando = sai.tocando();
+    s.saindo = sai.saindo;
+    s.outro_tocando = sai.outro->tocando();
+    s.entradas_do_outro = sai.outro->lista->count();
+    s.duracao = duracao;
+    s.posicao = posicao;
+    s.nivel = sai.barra->value();
+    return mixagem::decide(s, regras());
+}
+
+namespace {
+QString texto_falhas(const QStringList &falhas)
+{
+    return QStringLiteral("Não foi possível tocar: ") + falhas.join(QStringLiteral(", "));
+}
+} // namespace
+
+bool Mixagem::entra_no_ar(Deck &entra)
+{
+    // Nothing in that list played last time and nothing has been added since.
+    if (entra.sem_entrada == entra.lista->count())
+        return false;
+    QStringList falhas;
+    if (entra.prepara_entrada(&falhas)) {
+        // Both decks at the master volume, whatever side the crossfader was left on.
+        FadePadro1Click();
+        entra.toca();
+    }
+    if (!entra.tocando()) {
+        entra.sem_entrada = entra.lista->count();
+        if (!falhas.isEmpty())
+            m_console.Label7->setText(QStringLiteral("Nenhuma música da lista pode ser tocada - ") + texto_falhas(falhas));
+        return false;
+    }
+    entra.sem_entrada = -1;
+    if (!falhas.isEmpty())
+        m_console.Label7->setText(texto_falhas(falhas));
+    return true;
+}
+
+void Mixagem::passa_vez(Deck &sai)
+{
+    // The outgoing deck fades only once the incoming one really plays.
+    if (!entra_no_ar(*sai.outro))
+        return;
+    sai.canal->FadeOut(m_console.tempo_fade);
+    sai.saindo = true;
+}
+
+void Mixagem::atualiza_mix()
+{
+    for (Deck *d : {m_console.deck_a.get(), m_console.deck_b.get()}) {
+        d->mix->setEnabled(!d->tocando());
+        d->lampada_mix->setOn(!d->tocando()); // ready to take over
+    }
+}
+
+void Mixagem::Timer3Timer()
+{
+    Deck &a = *m_console.deck_a, &b = *m_console.deck_b;
+    a.arruma_lista_vazia();
+    b.arruma_lista_vazia();
+    atualiza_mix();
+    a.arruma_estado();
+    b.arruma_estado();
+}
+
+void Mixagem::LEDButton1Click()
+{
+    const bool on = auto_mix();
+    for (Deck *d : {m_console.deck_a.get(), m_console.deck_b.get()}) {
+        d->loop->setEnabled(!on);
+        d->loop->setChecked(false);
+    }
+    Ajustes::habilita_mixagem(on);
+    m_console.LEDButton2->setChecked(on);
+    if (on) {
+        for (Deck *d : {m_console.deck_b.get(), m_console.deck_a.get()})
+            if (d->lista->count() > 0)
+                d->carrega();
+    }
+}
+
+// ---------------- crossfader and manual mix ----------------
+
+void Mixagem::TrackBar18Change()
+{
+    // The side the fader moves towards keeps the master volume; the other side gets the
+    // fader's distance from its end.
+    const int x = m_console.Trackbar18->value();
+    const int v = m_console.Trackbar6->value();
+    TMorvelBass *a = m_console.deck_a->canal, *b = m_console.deck_b->canal;
+    const bool aLoaded = !a->Title.isEmpty();
+    const bool bLoaded = !b->Title.isEmpty();
+    try {
+        if (x < 100) {
+            if (aLoaded)
+                a->setVolume(v);
+            if (bLoaded)
+                b->setVolume(x);
+        } else if (x == 100) {
+            a->setVolume(v);
+            b->setVolume(v);
+        } else {
+            if (aLoaded)
+                a->setVolume(200 - x);
+            if (bLoaded)
+                b->setVolume(v);
+        }
+    } catch (...) {
+    }
+}
+
+void Mixagem::FadePadro1Click()
+{
+    m_console.Trackbar18->setValue(100);
+    TrackBar18Change();
+}
+
+void Mixagem::SpeedButton1Click() { passa_a_mao(*m_console.deck_a); }
+void Mixagem::SpeedButton2Click() { passa_a_mao(*m_console.deck_b); }
+
+void Mixagem::passa_a_mao(Deck &entra)
+{
+    Deck &sai = *entra.outro;
+    // A deck that has just taken over is never started again from its beginning.
+    if (entra.tocando())
+        return;
+    if (!sai.tocando()) {
+        entra.toca();
+        return;
+    }
+    entra.sem_entrada = -1; // the operator asks again: the whole list is tried again
+    if (!entra_no_ar(entra))
+        return;
+    sai.canal->FadeOut(m_console.tempo_fade);
+    sai.tocar->setEnabled(false);
+    sai.parar->setEnabled(false);
+    sai.saindo = true;
+}
+
+void Mixagem::FadeMix1Click()
+{
+    if (m_console.deck_b->no_ar() && m_console.speedbutton1->isEnabled())
+        SpeedButton1Click();
+    if (m_console.deck_a->no_ar() && m_console.speedbutton2->isEnabled())
+        SpeedButton2Click();
+}
