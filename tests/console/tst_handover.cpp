@@ -1,6 +1,6 @@
 // Hand-overs that must never leave the air silent, heard on a recording sound card: broken
-// entries in the incoming list, the mix by level without a partner, the crossfader left at
-// one end, the Mix buttons right after an automatic hand-over, and seeking by dragging.
+// entries in the incoming list, the crossfader left at one end, the Mix buttons right after
+// an automatic hand-over, and seeking by dragging.
 #include "ConsoleHarness.h"
 #include "TestSupport.h"
 #include "settings/uform_config.h"
@@ -186,21 +186,6 @@ private slots:
         h = lastSecondsOnAir(0.3);
         QVERIFY2(h.level > 0.25, qPrintable(QString::number(h.level)));
         QCOMPARE(boxes.texts, QStringList());
-    }
-
-    void levelMixNeedsAPartnerList()
-    {
-        const QString quietEnd = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0)|if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0):s=44100:d=10",
-                                         "-c:a", "libmp3lame", "-b:a", "128k"}, "final_calmo.mp3");
-        fillDeck(*m, 1, {quietEnd});
-        start(1);
-        QVERIFY(m->deck_a->canal->SetPosition(4000));
-        // The music stops at 5 s: without a list on deck B nothing hands over.
-        QTRY_VERIFY_WITH_TIMEOUT(m->deck_a->canal->GetPosition() > 6200, 5000);
-        QVERIFY(m->deck_a->canal->Playing);
-        QVERIFY(!m->deck_a->saindo);
-        QVERIFY(!m->deck_a->canal->FadeTimer->Enabled());
-        QCOMPARE(m->deck_a->canal->Volume(), m->Trackbar6->value());
     }
 
     void automaticHandOverCentresTheCrossfader()

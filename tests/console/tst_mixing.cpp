@@ -1,5 +1,6 @@
 // Deck clocks and mixing through the real window: time texts, the hand-over by time and by
-// level with their guards, the manual mixes and F12, housekeeping and the deck displays.
+// level heard through the clock, the switches and settings the decision reads, the manual
+// mixes and F12, housekeeping and the deck displays.
 #include "ConsoleHarness.h"
 #include "TestSupport.h"
 #include "console/Tempo.h"
@@ -13,6 +14,7 @@
 #include <QSpinBox>
 
 using namespace testsupport;
+using mixagem::Motivo;
 
 class TestMixing : public QObject
 {
@@ -21,7 +23,6 @@ class TestMixing : public QObject
     std::unique_ptr<Tform_config> config;
     QString loud6;      // 6 s of tone
     QString quietEnd;   // 5 s of tone, then 5 s of silence
-    QString quietStart; // 5 s of silence, then 40 s of tone
 
     void start(int deck, int row = 0)
     {
@@ -37,9 +38,7 @@ private slots:
         loud6 = tone("forte6.mp3", 440, 6);
         quietEnd = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0)|if(lt(t\\,5)\\,0.5*sin(2*PI*440*t)\\,0):s=44100:d=10",
                            "-c:a", "libmp3lame", "-b:a", "128k"}, "final_calmo.mp3");
-        quietStart = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,5)\\,0\\,0.5*sin(2*PI*440*t))|if(lt(t\\,5)\\,0\\,0.5*sin(2*PI*440*t)):s=44100:d=45",
-                             "-c:a", "libmp3lame", "-b:a", "64k"}, "inicio_calmo.mp3");
-        QVERIFY(!quietEnd.isEmpty() && !quietStart.isEmpty());
+        QVERIFY(!quietEnd.isEmpty());
     }
 
     void init() { openMixingConsole(m, config); }
@@ -95,29 +94,6 @@ private slots:
         QVERIFY(m->deck_b->canal->Playing);
     }
 
-    void noHandOverWithoutAPartner()
-    {
-        fillDeck(*m, 1, {loud6});
-        start(1);
-        QVERIFY(m->deck_a->canal->SetPosition(3500));
-        QTest::qWait(800);
-        QVERIFY(!m->deck_a->saindo);
-        QVERIFY(!m->deck_a->canal->FadeTimer->Enabled());
-        // A deck B that already plays is not started again.
-        m->deck_a->canal->Stop();
-        fillDeck(*m, 2, {loud6});
-        start(2);
-        QTest::qWait(300);
-        m->deck_a->lista->setCurrentRow(0);
-        m->ListBox1Click();
-        m->BitBtn2Click();
-        QVERIFY(m->deck_a->canal->SetPosition(3500));
-        const uint32_t before = m->deck_b->canal->GetPosition();
-        QTest::qWait(600);
-        QVERIFY(m->deck_b->canal->GetPosition() > before);
-        QVERIFY(!m->deck_a->saindo);
-    }
-
     void handOverByLevelOnAQuietEnding()
     {
         fillDeck(*m, 1, {quietEnd});
@@ -141,17 +117,27 @@ private slots:
         }
     }
 
-    void aQuietStartFarFromTheEndDoesNothing()
+    void theClockAsksWithTheSwitchesAndSettings()
     {
-        fillDeck(*m, 1, {quietStart});
+        fillDeck(*m, 1, {loud6});
         fillDeck(*m, 2, {loud6});
-        m->deck_b->lista->setCurrentRow(0);
-        m->ListBox2Click();
         start(1);
-        QTest::qWait(1200);
-        QVERIFY(!m->deck_b->canal->Playing);
-        QVERIFY(!m->deck_a->saindo);
-        QVERIFY(m->deck_a->barra->value() < 30);
+        const Deck &a = *m->deck_a;
+        auto asks = [&](quint32 length, quint32 at) { return int(m->mixagem->decide(a, length, at)); };
+        m->deck_a->barra->setValue(80); // loud: no level mix in the way
+        // The settings window's mix time and sensitivity count from the moment they change.
+        config->RxSpinEdit7->setValue(5000);
+        QCOMPARE(asks(6000, 2000), int(Motivo::tempo));
+        config->RxSpinEdit7->setValue(3000);
+        QCOMPARE(asks(6000, 2000), int(Motivo::nenhum));
+        // The level is the deck's own gauge.
+        m->deck_a->barra->setValue(40);
+        QCOMPARE(asks(30000, 10000), int(Motivo::nenhum));
+        config->RxSpinEdit1->setValue(35);
+        QCOMPARE(asks(30000, 10000), int(Motivo::nivel));
+        m->LEDButton2->click(); // Sensibilidade off
+        QCOMPARE(asks(30000, 10000), int(Motivo::nenhum));
+        QCOMPARE(asks(6000, 4000), int(Motivo::tempo));
     }
 
     void autoMixOffMeansNoMix()
@@ -165,15 +151,14 @@ private slots:
         fillDeck(*m, 2, {loud6});
         m->deck_b->lista->setCurrentRow(0); // selected, not loaded yet
         start(1);
-        QVERIFY(m->deck_a->canal->SetPosition(3300));
-        QTest::qWait(700);
-        QVERIFY(!m->deck_b->canal->Playing);
+        QCOMPARE(int(m->mixagem->decide(*m->deck_a, 6000, 5000)), int(Motivo::nenhum));
         QVERIFY(!m->deck_b->canal->Loaded);
         m->LEDButton1->click(); // on again: loads the decks' entries
         QVERIFY(m->LEDButton2->isChecked());
         QVERIFY(!m->deck_a->loop->isEnabled());
         QVERIFY(config->RxSpinEdit7->isEnabled());
         QVERIFY(m->deck_b->canal->Loaded);
+        QCOMPARE(int(m->mixagem->decide(*m->deck_a, 6000, 5000)), int(Motivo::tempo));
     }
 
     void manualMixes()
