@@ -1,16 +1,12 @@
-// The library side's controls and wiring, the library grid (its file, deleting a track, its
-// menu, the type-ahead and drags from it) and files and folders dropped from the desktop.
+// The library side's controls, their wiring, and the events of the grids and the search edit
+// that no signal carries: drags out of the grids, desktop drops on the library, keys.
 #include "Acervo.h"
 
-#include "Ajustes.h"
 #include "ConsoleBuild.h"
 #include "UMIXER.h"
 #include "audio/TMorvelBass.h"
-#include "library/LibraryFile.h"
 #include "library/LibraryModel.h"
 #include "library/TvelarixScan.h"
-#include "settings/DataFolder.h"
-#include "settings/funcoes.h"
 #include "visual/meter_vis.h"
 #include "widgets/ColorButton.h"
 #include "widgets/LedBarGauge.h"
@@ -18,16 +14,13 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTableView>
@@ -294,179 +287,4 @@ bool Acervo::faixa_arrastada(const QString &origem, QString *titulo, QString *ca
     *titulo = modelo->title(linha);
     *caminho = modelo->path(linha);
     return true;
-}
-
-// ---------------- the library grid ----------------
-
-void Acervo::habilita_com_biblioteca()
-{
-    m_console.deck_a->adicionar->setEnabled(true);
-    m_console.deck_b->adicionar->setEnabled(true);
-    bitbtn21->setEnabled(true);
-    bitbtn13->setEnabled(true);
-}
-
-void Acervo::carrega_biblioteca()
-{
-    QString erro;
-    const LibraryModel::LoadResult r = biblioteca->load(DataFolder::filePath(LibraryFile::fileName()), &erro);
-    if (r == LibraryModel::LoadResult::Unreadable) {
-        funcoes::mensagem(erro);
-        return;
-    }
-    if (r != LibraryModel::LoadResult::Loaded)
-        return;
-    // A fresh load starts on the first track, as a grid does.
-    if (biblioteca->trackCount() > 0) {
-        StringGrid1->setCurrentIndex(biblioteca->index(0, LibraryModel::TitleColumn));
-        habilita_com_biblioteca();
-    }
-}
-
-void Acervo::PopupMenu7Popup()
-{
-    Play3->setEnabled(bitbtn21->isEnabled());
-    Stop3->setEnabled(bitbtn23->isEnabled());
-    // A track is deleted only while the centre player is idle.
-    Excluir1->setEnabled(bitbtn21->isEnabled());
-}
-
-void Acervo::Excluir1Click()
-{
-    const int linha = StringGrid1->currentIndex().row();
-    if (linha < 0)
-        return;
-    const LibraryModel::DeleteResult r = biblioteca->deleteTrack(linha);
-    if (r != LibraryModel::DeleteResult::Deleted && r != LibraryModel::DeleteResult::Mismatch
-        && r != LibraryModel::DeleteResult::WriteFailed)
-        return;
-    // The rows were reloaded: stay on the same place, so the next track is under the cursor.
-    if (biblioteca->trackCount() > 0) {
-        StringGrid1->setCurrentIndex(biblioteca->index(qMin(linha, biblioteca->trackCount() - 1), LibraryModel::TitleColumn));
-        habilita_com_biblioteca();
-    }
-}
-
-bool Acervo::StringGrid1KeyDown(QKeyEvent *tecla)
-{
-    const int atual = StringGrid1->currentIndex().row();
-    const LibraryModel::TypeAheadStep passo =
-        LibraryModel::typeAhead(*biblioteca, atual, prefixo_busca, tecla->key(), tecla->text());
-    const QString texto = tecla->text();
-    const bool imprimivel = !texto.isEmpty() && texto.at(0).isPrint();
-    // On a row without a title the key is ignored, but a typed character still must not
-    // reach the view's own search, which would jump elsewhere.
-    if (passo.ignored)
-        return imprimivel;
-    prefixo_busca = passo.prefix;
-    if (passo.row != atual && passo.row >= 0)
-        StringGrid1->setCurrentIndex(biblioteca->index(passo.row, LibraryModel::TitleColumn));
-    edit1->setText(passo.searchText);
-    // Typed characters belong to the type-ahead alone (the view would search by itself);
-    // arrows, pages and the like go on to the grid.
-    return tecla->key() == Qt::Key_Backspace || imprimivel;
-}
-
-// ---------------- files and folders from the desktop ----------------
-
-QList<QUrl> Acervo::arquivos_locais(const QMimeData *dados)
-{
-    QList<QUrl> locais;
-    // The console's own drags (rows, entries) are the list and grid handlers' business.
-    if (!dados || !dados->hasUrls() || dados->hasFormat(Tform_mixer::tipoArrasto()))
-        return locais;
-    for (const QUrl &u : dados->urls())
-        if (u.isLocalFile())
-            locais.append(u);
-    return locais;
-}
-
-bool Acervo::filtra_solta_na_grade(QEvent *evento)
-{
-    const QEvent::Type tipo = evento->type();
-    if (tipo != QEvent::DragEnter && tipo != QEvent::DragMove && tipo != QEvent::Drop)
-        return false;
-    auto *de = static_cast<QDropEvent *>(evento);
-    const QList<QUrl> urls = arquivos_locais(de->mimeData());
-    if (urls.isEmpty())
-        return false;
-    // One drop at a time, and no library drop while a capture is about to replace it.
-    if (soltando_arquivos || m_capturando) {
-        de->ignore();
-        return true;
-    }
-    de->setDropAction(Qt::CopyAction);
-    de->accept();
-    // The work runs after the drop returns, so the file manager is not kept waiting.
-    if (tipo == QEvent::Drop)
-        QTimer::singleShot(0, this, [this, urls] { solta_arquivos_na_biblioteca(urls); });
-    return true;
-}
-
-QStringList Acervo::linhas_soltas(const QList<QUrl> &urls)
-{
-    const QStringList padroes = Ajustes::padroes_captura();
-    auto pastaComSeparador = [](const QString &caminho) {
-        QString pasta = QDir::toNativeSeparators(caminho);
-        if (!pasta.endsWith(QDir::separator()))
-            pasta += QDir::separator();
-        return pasta;
-    };
-    soltando_arquivos = true;
-    QStringList linhas;
-    for (const QUrl &url : urls) {
-        if (m_console.fechando())
-            break;
-        const QFileInfo info(url.toLocalFile());
-        if (info.isDir()) {
-            TvelarixScan varredura;
-            varredura.setFilePath(pastaComSeparador(info.absoluteFilePath()));
-            varredura.setSearchFilter(padroes);
-            varredura.setSubDirectories(true);
-            varredura.setXnivel(20);
-            // A large folder keeps the console usable while it is walked; closing it ends the walk.
-            varredura.setProgressCallback([this, &varredura](int) {
-                QApplication::processEvents();
-                if (m_console.fechando())
-                    varredura.Cancel();
-            });
-            varredura.Scan();
-            linhas += varredura.SearchResult();
-        } else if (info.isFile()) {
-            const QString nome = info.fileName();
-            for (const QString &padrao : padroes) {
-                if (TvelarixScan::matchesPattern(nome, QFileInfo(padrao).fileName())) {
-                    linhas.append(TvelarixScan::resultLine(pastaComSeparador(info.absolutePath()), nome));
-                    break;
-                }
-            }
-        }
-    }
-    soltando_arquivos = false;
-    // A console closed meanwhile takes nothing more.
-    return m_console.fechando() ? QStringList() : linhas;
-}
-
-void Acervo::solta_arquivos_na_biblioteca(const QList<QUrl> &urls)
-{
-    const QStringList linhas = linhas_soltas(urls);
-    if (linhas.isEmpty() || m_capturando)
-        return;
-    int novas = 0;
-    QString erro;
-    const LibraryModel::AddResult r =
-        biblioteca->addTracks(linhas, DataFolder::filePath(LibraryFile::fileName()), &novas, &erro);
-    if (r == LibraryModel::AddResult::WriteFailed) {
-        funcoes::mensagem(QStringLiteral("Erro ao Salvar Lista de Músicas"));
-        return;
-    }
-    if (r == LibraryModel::AddResult::Unreadable) {
-        funcoes::mensagem(erro);
-        return;
-    }
-    if (biblioteca->trackCount() > 0) {
-        if (!StringGrid1->currentIndex().isValid())
-            StringGrid1->setCurrentIndex(biblioteca->index(0, LibraryModel::TitleColumn));
-        habilita_com_biblioteca();
-    }
 }

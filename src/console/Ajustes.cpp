@@ -45,6 +45,12 @@ QStringList padroes_captura()
     return p;
 }
 
+void mostra_janela()
+{
+    if (form_config)
+        form_config->exec();
+}
+
 void habilita_mixagem(bool ligado)
 {
     if (!form_config)

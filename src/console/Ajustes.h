@@ -14,6 +14,8 @@ int sensibilidade();
 int nivel_captura();
 // The search patterns of the enabled capture types.
 QStringList padroes_captura();
+// Opens the settings window, when there is one.
+void mostra_janela();
 // The mix time and sensitivity fields follow the Auto Mix switch.
 void habilita_mixagem(bool ligado);
 

@@ -30,7 +30,7 @@
 
 const DeckTraits kDeckA = {
     1, 3,
-    "bsSkinPanel1", "bsSkinPanel2", "Panel2", "label2", "pp", "ML", "pbarvu", "MMLEDPanel1", "MMLEDDigit1", "MMLEDPanel2",
+    "canal_a", "bsSkinPanel1", "bsSkinPanel2", "Panel2", "label2", "pp", "ML", "pbarvu", "MMLEDPanel1", "MMLEDDigit1", "MMLEDPanel2",
     "Label1", "MMLED4", "Label3", "bitbtn2", "bitbtn5", "bitbtn4", "loop_esquerda", "ListBox1", "CONTA_ESQUERDA",
     "bitbtn14", "bitbtn1", "bitbtn10", "bitbtn17", "bitbtn18", "trackPan", "Label11", "VrUserLed1", "trackFrequencia",
     "CheckBox2", "Flanger1", "CheckBox6", "CheckBox7", "trackbar1", "Timer1", "PopupMenu5", "Play1", "Stop1", "Exclur1",
@@ -42,7 +42,7 @@ const DeckTraits kDeckA = {
 // Deck B's row sits slightly shifted, as it always has.
 const DeckTraits kDeckB = {
     2, 710,
-    "bsSkinPanel7", "bsSkinPanel8", "Panel4", "label28", "PP2", "MR", "Progressbar1", "MMLEDPanel3", "MMLEDDigit3",
+    "canal_b", "bsSkinPanel7", "bsSkinPanel8", "Panel4", "label28", "PP2", "MR", "Progressbar1", "MMLEDPanel3", "MMLEDDigit3",
     "MMLEDPanel4", "Label20", "MMLED3", "Label24", "bitbtn6", "bitbtn8", "bitbtn9", "loop_direita", "ListBox2",
     "conta_direita", "bitbtn15", "bitbtn12", "bitbtn16", "bitbtn19", "bitbtn20", "trackbar2", "Label26", "VrUserLed2",
     "trackbar4", "CheckBox5", "Flanger2", "CheckBox8", "CheckBox9", "trackbar5", "Timer2", "PopupMenu6", "Play2",
@@ -59,7 +59,7 @@ Deck::Deck(Tform_mixer &console, const DeckTraits &t, DeckVisuals &visuais)
     , m_console(console)
     , m_visuais(visuais)
 {
-    canal = named(new TMorvelBass(&console), t.numero == 1 ? "canal_a" : "canal_b");
+    canal = named(new TMorvelBass(&console), t.canal);
     canal->OnStop = [this](TMorvelBass *) { fim_da_faixa(); };
     constroi();
     liga();
@@ -79,6 +79,11 @@ bool Deck::tocando() const
 bool Deck::no_ar() const
 {
     return relogio->isActive();
+}
+
+bool Deck::carregado() const
+{
+    return !canal->Title.isEmpty();
 }
 
 void Deck::constroi()

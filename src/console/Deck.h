@@ -34,7 +34,7 @@ struct DeckTraits
 {
     int numero; // 1 = deck A, 2 = deck B
     int x;      // left edge of the deck's panels
-    const char *painel, *controles, *visor, *titulo, *caixa, *medidor, *barra, *minutos, *dois_pontos, *segundos,
+    const char *canal, *painel, *controles, *visor, *titulo, *caixa, *medidor, *barra, *minutos, *dois_pontos, *segundos,
         *estado, *lampada_no_ar, *duracao, *tocar, *pausar, *parar, *loop, *lista, *contador, *adicionar, *abrir,
         *salvar, *limpar, *excluir, *balanco, *frequencia, *lampada_padrao, *velocidade, *flanger, *intensidade, *eco,
         *corte, *posicao, *relogio, *menu, *item_play, *item_stop, *item_exclur, *dialogo_abrir, *dialogo_salvar;
@@ -113,6 +113,7 @@ public:
     // ---- facts ----
     bool tocando() const;
     bool no_ar() const; // its clock runs: it plays under the console's control
+    bool carregado() const; // it holds an entry (its player has a title)
 
     // ---- transport ----
     bool carrega(bool quieto = false);

@@ -216,7 +216,7 @@ void Deck::fim_da_faixa()
     if (posicao->hasFocus())
         return;
     try {
-        if (relogio->isActive() && lista->count() > 0) {
+        if (no_ar() && lista->count() > 0) {
             int next = lista->currentRow() + 1;
             if (next >= lista->count())
                 next = 0;

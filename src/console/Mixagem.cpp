@@ -148,8 +148,8 @@ void Mixagem::TrackBar18Change()
     const int x = m_console.Trackbar18->value();
     const int v = m_console.Trackbar6->value();
     TMorvelBass *a = m_console.deck_a->canal, *b = m_console.deck_b->canal;
-    const bool aLoaded = !a->Title.isEmpty();
-    const bool bLoaded = !b->Title.isEmpty();
+    const bool aLoaded = m_console.deck_a->carregado();
+    const bool bLoaded = m_console.deck_b->carregado();
     try {
         if (x < 100) {
             if (aLoaded)

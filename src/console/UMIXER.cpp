@@ -1,25 +1,17 @@
 #include "UMIXER.h"
 
-#include "settings/about.h"
-#include "settings/SitePicture.h"
-#include "settings/uform_config.h"
-#include "visual/DeckVisuals.h"
-
+#include "Ajustes.h"
 #include "ConsoleBuild.h"
 #include "ConsoleStyle.h"
-#include "settings/DataFolder.h"
+#include "settings/SitePicture.h"
 #include "settings/Startup.h"
-#include "settings/funcoes.h"
+#include "settings/about.h"
+#include "visual/DeckVisuals.h"
 #include "visual/ScreenFit.h"
 #include "widgets/ColorButton.h"
 #include "widgets/Lamp.h"
-#include "widgets/LedBarGauge.h"
 #include "widgets/LedButton.h"
-#include "widgets/LedColon.h"
 #include "widgets/LedDotMatrixLabel.h"
-#include "widgets/LedNumber.h"
-#include "widgets/NeedleMeter.h"
-#include "widgets/TColorBtn.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -226,8 +218,7 @@ bool Tform_mixer::eventFilter(QObject *watched, QEvent *event)
 
 void Tform_mixer::SRColorButton2Click()
 {
-    if (form_config)
-        form_config->exec();
+    Ajustes::mostra_janela();
 }
 
 void Tform_mixer::Sobre1Click()
