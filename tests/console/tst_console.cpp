@@ -20,11 +20,11 @@ class TestConsole : public QObject
 
     void startDeck(int deck, int row = 0)
     {
-        QListWidget *list = deck == 1 ? m->deck_a->lista : m->deck_b->lista;
+        QListWidget *list = m->deck(deck).lista;
         list->setCurrentRow(row);
         deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
         deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
-        QVERIFY((deck == 1 ? m->deck_a->canal : m->deck_b->canal)->Playing);
+        QVERIFY(m->deck(deck).canal->Playing);
     }
 
 private slots:

@@ -99,11 +99,11 @@ class TestHandOver : public QObject
 
     void start(int deck)
     {
-        QListWidget *list = deck == 1 ? m->deck_a->lista : m->deck_b->lista;
+        QListWidget *list = m->deck(deck).lista;
         list->setCurrentRow(0);
         deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
         deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();
-        QVERIFY((deck == 1 ? m->deck_a->canal : m->deck_b->canal)->Playing);
+        QVERIFY(m->deck(deck).canal->Playing);
     }
 
     // A copy of a good track that the test then takes away.

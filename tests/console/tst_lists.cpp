@@ -22,9 +22,9 @@ class TestLists : public QObject
     QWidget *dragSource = nullptr;
     std::unique_ptr<QMimeData> dragData;
 
-    QListWidget *list(int deck) { return deck == 1 ? m->deck_a->lista : m->deck_b->lista; }
-    QStringList &paths(int deck) { return deck == 1 ? m->deck_a->arquivos : m->deck_b->arquivos; }
-    LedNumber *counter(int deck) { return deck == 1 ? m->deck_a->contador : m->deck_b->contador; }
+    QListWidget *list(int deck) { return m->deck(deck).lista; }
+    QStringList &paths(int deck) { return m->deck(deck).arquivos; }
+    LedNumber *counter(int deck) { return m->deck(deck).contador; }
 
     QStringList listTitles(int deck)
     {

@@ -26,7 +26,7 @@ class TestMixing : public QObject
 
     void start(int deck, int row = 0)
     {
-        QListWidget *list = deck == 1 ? m->deck_a->lista : m->deck_b->lista;
+        QListWidget *list = m->deck(deck).lista;
         list->setCurrentRow(row);
         deck == 1 ? m->ListBox1Click() : m->ListBox2Click();
         deck == 1 ? m->BitBtn2Click() : m->BitBtn6Click();

@@ -33,8 +33,8 @@ BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton b)
 
 void fillDeck(Tform_mixer &m, int deck, const QStringList &paths)
 {
-    QListWidget *list = deck == 1 ? m.deck_a->lista : m.deck_b->lista;
-    QStringList &files = deck == 1 ? m.deck_a->arquivos : m.deck_b->arquivos;
+    QListWidget *list = m.deck(deck).lista;
+    QStringList &files = m.deck(deck).arquivos;
     for (const QString &p : paths) {
         list->addItem(QFileInfo(p).fileName().toUpper());
         files << p;
