@@ -222,7 +222,7 @@ bool Acervo::filtra_grade(QTableView *grade, QEvent *evento)
     switch (evento->type()) {
     case QEvent::MouseButtonPress: {
         auto *me = static_cast<QMouseEvent *>(evento);
-        pressiona_grade(grade, me->button());
+        grade == StringGrid1 ? StringGrid1MouseDown(me->button()) : StringGrid2MouseDown(me->button());
         m_ponto_pressionado = me->position().toPoint();
         return false;
     }

@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
-#include <QTimer>
 
 namespace {
 
