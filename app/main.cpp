@@ -4,6 +4,7 @@
 #include "console/UMIXER.h"
 #include "library/udir.h"
 #include "lists/AutoProgramming.h"
+#include "settings/EndSignals.h"
 #include "settings/SingleInstance.h"
 #include "settings/Startup.h"
 #include "settings/about.h"
@@ -40,6 +41,7 @@ static int playFile(QCoreApplication &app, const QStringList &args)
     player.OnStop = [&app](TMorvelBass *) { QMetaObject::invokeMethod(&app, "quit", Qt::QueuedConnection); };
     err << player.Title << " (" << player.GetLength() / 1000 << " s)\n";
     err.flush();
+    EndSignals sinais([&app] { app.quit(); });
     player.SetPosition(0);
     player.Play();
     return app.exec();
@@ -94,12 +96,15 @@ int main(int argc, char **argv)
     Tform_about about;
 
     QObject::connect(&instance, &SingleInstance::activateRequested, &console, &Tform_mixer::ativa_janela);
-    if (qgetenv("VELARIX_STARTUP_PROBE") == "1")
-        QObject::connect(&console, &Tform_mixer::consoleShown, &app, [&app] {
+    const QByteArray probe = qgetenv("VELARIX_STARTUP_PROBE");
+    if (probe == "1" || probe == "print")
+        QObject::connect(&console, &Tform_mixer::consoleShown, &app, [&app, probe] {
             std::printf("shown\n");
             std::fflush(stdout);
-            QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+            if (probe == "1")
+                QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         });
+    EndSignals sinais([&console] { console.encerra(); });
     console.showMaximized();
     return app.exec();
 }

@@ -77,6 +77,8 @@ void AudioEngine::shutdown()
     if (m_backend)
         for (auto &d : m_devices)
             m_backend->stop(d.first);
+    for (auto &d : m_devices)
+        d.second.silence.reset();
     m_streams.clear();
     m_devices.clear();
 }
@@ -85,7 +87,6 @@ void AudioEngine::setBackend(std::unique_ptr<OutputBackend> backend)
 {
     shutdown();
     m_backend = std::move(backend);
-    m_described = false;
     m_current = 1;
 }
 
@@ -111,11 +112,9 @@ bool AudioEngine::effectsVersionMatches()
 
 QString AudioEngine::deviceDescription(int device)
 {
-    if (!m_described) {
-        m_descriptions = backend().descriptions();
-        m_described = true;
-    }
-    return device >= 1 && device <= m_descriptions.size() ? m_descriptions.at(device - 1) : QString();
+    // Asked afresh: cards come and go while the program runs.
+    const QStringList list = backend().descriptions();
+    return device >= 1 && device <= list.size() ? list.at(device - 1) : QString();
 }
 
 bool AudioEngine::init(int device)
@@ -125,11 +124,96 @@ bool AudioEngine::init(int device)
     if (deviceDescription(device).trimmed().isEmpty())
         return false;
     auto mixer = std::make_unique<Mixer>();
-    if (!backend().start(device, mixer.get()))
+    // Device 1 is whatever the system calls its default output, not a named card.
+    const QString card = device == 1 ? QString() : deviceDescription(device);
+    if (!backend().start(device, card, mixer.get()))
         return false;
-    m_devices[device].mixer = std::move(mixer);
+    Device &d = m_devices[device];
+    d.mixer = std::move(mixer);
+    d.card = card;
+    d.description = deviceDescription(device);
     m_current = device;
     return true;
+}
+
+void AudioEngine::setStandIn(int device, bool allowed)
+{
+    auto it = m_devices.find(device);
+    if (it != m_devices.end())
+        it->second.standIn = allowed;
+}
+
+bool AudioEngine::isPresent(int device) const
+{
+    auto it = m_devices.find(device);
+    return it != m_devices.end() && it->second.where == Where::Own;
+}
+
+QString AudioEngine::cardInUse(int device) const
+{
+    auto it = m_devices.find(device);
+    return it == m_devices.end() ? QString() : it->second.description;
+}
+
+void AudioEngine::leaveCard(int device, Device &d)
+{
+    if (d.where == Where::Nowhere) {
+        d.silence.reset();
+        return;
+    }
+    // Fade the card out before closing it, unless it is already gone.
+    if (!backend().lost(device)) {
+        d.mixer->fadeOut();
+        QElapsedTimer t;
+        t.start();
+        while (!d.mixer->faded() && t.elapsed() < 100)
+            QThread::msleep(2);
+    }
+    backend().stop(device);
+}
+
+bool AudioEngine::moveTo(int device, Device &d, Where where)
+{
+    // Raised from silence from the first block the new place plays.
+    d.mixer->fadeIn();
+    const QString card = where == Where::Own ? d.card : QString();
+    if (where != Where::Nowhere && backend().start(device, card, d.mixer.get())) {
+        d.where = where;
+        d.silence.reset();
+        return true;
+    }
+    if (!d.silence)
+        d.silence = std::make_unique<PacedCard>(d.mixer.get());
+    d.where = Where::Nowhere;
+    return where == Where::Nowhere;
+}
+
+std::vector<AudioEngine::CardChange> AudioEngine::watchCards()
+{
+    std::vector<CardChange> changes;
+    if (!m_backend || m_devices.empty() || isOffline())
+        return changes;
+    const QStringList cards = backend().descriptions().mid(1);
+    for (auto &[device, d] : m_devices) {
+        const bool mine = d.card.isEmpty() ? !cards.isEmpty() : cards.contains(d.card);
+        if (d.where == Where::Own && backend().lost(device)) {
+            leaveCard(device, d);
+            moveTo(device, d, d.standIn && !d.card.isEmpty() ? Where::Default : Where::Nowhere);
+            changes.push_back({device, d.description, true, d.where == Where::Default});
+        } else if (d.where != Where::Own && mine) {
+            const Where was = d.where;
+            leaveCard(device, d);
+            if (moveTo(device, d, Where::Own))
+                changes.push_back({device, d.description, false, false});
+            else
+                moveTo(device, d, was);
+        } else if (d.where == Where::Default && backend().lost(device)) {
+            // The default output went too: nothing is left to play on.
+            backend().stop(device);
+            moveTo(device, d, Where::Nowhere);
+        }
+    }
+    return changes;
 }
 
 bool AudioEngine::isInitialized(int device) const

@@ -9,11 +9,13 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace audio {
 
 class Mixer;
 class OutputBackend;
+class PacedCard;
 class Stream;
 class StreamWorker;
 
@@ -39,6 +41,25 @@ public:
     int currentDevice() const { return m_current; }
     void setBufferLength(int ms) { m_bufferMs = ms; }
     uint64_t underruns(int device) const;
+
+    // A card can vanish and return while the program runs. watchCards(), called a few times a
+    // second from the UI thread, notices it: the lost card's mix moves to the system's default
+    // output (or, for a device that may not stand in there, runs on in silence) and goes back
+    // to its card when a card of that name is listed again. Clocks never stop.
+    struct CardChange
+    {
+        int device;
+        QString card;    // the card's description
+        bool lost;       // else it came back
+        bool onDefault;  // lost, and the default output plays in its place
+    };
+    std::vector<CardChange> watchCards();
+    // The listening card's mix is never moved onto the default output, which the audience hears.
+    void setStandIn(int device, bool allowed);
+    // Open and playing on the card it was opened on.
+    bool isPresent(int device) const;
+    // Description of the card the device was opened on, empty when it is not open.
+    QString cardInUse(int device) const;
     bool isOffline() const;
     bool renderOffline(int device, float *out, int frames);
 
@@ -85,13 +106,21 @@ private:
     void shutdown();
     OutputBackend &backend();
 
+    enum class Where { Own, Default, Nowhere };
     struct Device
     {
         std::unique_ptr<Mixer> mixer;
+        QString card;        // empty: the system's default output
+        QString description; // as listed when opened
+        Where where = Where::Own;
+        bool standIn = true;
+        std::unique_ptr<PacedCard> silence; // the clock while no card plays it
     };
+    void leaveCard(int device, Device &d);
+    // Starts the device's mix on its card, the default output or a silent clock; false if
+    // it could not go there and runs on the silent clock instead.
+    bool moveTo(int device, Device &d, Where where);
     std::unique_ptr<OutputBackend> m_backend;
-    QStringList m_descriptions;
-    bool m_described = false;
     std::map<int, Device> m_devices;
     int m_current = 1;
     int m_bufferMs = 1000;

@@ -52,6 +52,48 @@ void Mixer::collectGarbage()
                     m_retired.end());
 }
 
+void Mixer::fadeIn()
+{
+    m_faded.store(false);
+    m_restart.store(true);
+    m_muted.store(false);
+}
+
+bool Mixer::holding(float *out, int frames)
+{
+    // A card just opened may lose the first milliseconds it is given (a sound server mixing
+    // a new stream into a running sink drops its head): those are silence, and the players
+    // wait for them instead of playing into them.
+    if (m_restart.load()) {
+        m_hold = kCardRate / 20;
+        m_gain = 0.f;
+        m_restart.store(false);
+    }
+    if (m_hold <= 0)
+        return false;
+    std::fill(out, out + size_t(frames) * 2, 0.f);
+    m_hold -= frames;
+    return true;
+}
+
+void Mixer::applyGain(float *out, int frames)
+{
+    constexpr float kStep = 1.f / (kCardRate / 100); // 10 ms from silence to full level
+    const float target = m_muted.load() ? 0.f : 1.f;
+    if (m_gain == target) {
+        if (target == 0.f) {
+            std::fill(out, out + size_t(frames) * 2, 0.f);
+            m_faded.store(true);
+        }
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        m_gain = target > m_gain ? std::min(target, m_gain + kStep) : std::max(target, m_gain - kStep);
+        out[2 * i] *= m_gain;
+        out[2 * i + 1] *= m_gain;
+    }
+}
+
 void Mixer::render(float *out, int frames)
 {
 #if defined(__SSE__)
@@ -60,6 +102,11 @@ void Mixer::render(float *out, int frames)
 #endif
     m_inRender.store(true);
     frames = std::min(frames, kMaxBlock);
+    if (holding(out, frames)) {
+        m_blocks.fetch_add(1);
+        m_inRender.store(false);
+        return;
+    }
     std::fill(out, out + size_t(frames) * 2, 0.f);
     for (auto &slot : m_slots) {
         Stream *s = slot.load();
@@ -76,6 +123,7 @@ void Mixer::render(float *out, int frames)
             m_underruns.fetch_add(1, std::memory_order_relaxed);
     }
     m_limiter.process(out, frames);
+    applyGain(out, frames);
     m_blocks.fetch_add(1);
     m_inRender.store(false);
 }

@@ -30,6 +30,13 @@ public:
     uint64_t underruns() const { return m_underruns.load(std::memory_order_relaxed); }
     uint64_t blocks() const { return m_blocks.load(); }
 
+    // UI thread, when the card under this mix changes: fadeIn() gives 50 ms of silence, the
+    // players waiting, then brings the output up over 10 ms; fadeOut() takes it down and faded() tells when
+    // nothing more is heard, so the card can be closed without a click.
+    void fadeIn();
+    void fadeOut() { m_muted.store(true); }
+    bool faded() const { return m_faded.load(); }
+
     // When set, render() decodes what each stream needs first (offline rendering).
     void setDecodeInline(bool on) { m_decodeInline = on; }
 
@@ -37,6 +44,8 @@ public:
     void render(float *out, int frames);
 
 private:
+    void applyGain(float *out, int frames);
+    bool holding(float *out, int frames);
     std::array<std::atomic<Stream *>, kSlots> m_slots{};
     std::vector<std::shared_ptr<Stream>> m_owned;   // UI thread: keeps attached streams alive
     struct Retired
@@ -50,6 +59,11 @@ private:
     std::atomic<uint64_t> m_underruns{0};
     bool m_decodeInline = false;
     Limiter m_limiter;
+    std::atomic<bool> m_muted{false};
+    std::atomic<bool> m_restart{false};
+    std::atomic<bool> m_faded{false};
+    float m_gain = 1.f; // audio thread
+    int m_hold = 0;     // audio thread: frames of silence still to give before the fade-in
 };
 
 } // namespace audio

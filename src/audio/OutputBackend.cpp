@@ -57,13 +57,15 @@ std::unique_ptr<OutputBackend> OutputBackend::fromEnvironment()
 SdlBackend::~SdlBackend()
 {
     for (auto &entry : m_open)
-        SDL_CloseAudioDevice(entry.second);
+        SDL_CloseAudioDevice(entry.second.id);
     if (m_init)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool SdlBackend::ensureInit()
 {
+    // The program answers SIGINT and SIGTERM itself; SDL's handlers would swallow them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (!m_init)
         m_init = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     return m_init;
@@ -97,12 +99,9 @@ static void sdlCallback(void *user, Uint8 *stream, int len)
     }
 }
 
-bool SdlBackend::start(int device, Mixer *mixer)
+bool SdlBackend::start(int device, const QString &card, Mixer *mixer)
 {
     if (!ensureInit() || m_open.count(device))
-        return false;
-    const QStringList names = descriptions();
-    if (device < 1 || device > names.size())
         return false;
     SDL_AudioSpec want{}, have{};
     want.freq = kCardRate;
@@ -111,12 +110,11 @@ bool SdlBackend::start(int device, Mixer *mixer)
     want.samples = kMaxBlock;
     want.callback = sdlCallback;
     want.userdata = mixer;
-    const QByteArray name = names.at(device - 1).toUtf8();
-    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(device == 1 ? nullptr : name.constData(), 0,
-                                                     &want, &have, 0);
+    const QByteArray name = card.toUtf8();
+    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(card.isEmpty() ? nullptr : name.constData(), 0, &want, &have, 0);
     if (id == 0)
         return false;
-    m_open[device] = id;
+    m_open[device] = {id, card};
     SDL_PauseAudioDevice(id, 0);
     return true;
 }
@@ -126,8 +124,20 @@ void SdlBackend::stop(int device)
     auto it = m_open.find(device);
     if (it == m_open.end())
         return;
-    SDL_CloseAudioDevice(it->second);
+    SDL_CloseAudioDevice(it->second.id);
     m_open.erase(it);
+}
+
+bool SdlBackend::lost(int device)
+{
+    auto it = m_open.find(device);
+    if (it == m_open.end())
+        return false;
+    // SDL stops a card it lost and keeps calling back in silence; a sound server may also
+    // move the stream elsewhere when the card goes, which only the card list shows.
+    if (SDL_GetAudioDeviceStatus(it->second.id) == SDL_AUDIO_STOPPED)
+        return true;
+    return !it->second.card.isEmpty() && !descriptions().mid(1).contains(it->second.card);
 }
 
 // ---------------- paced virtual cards ----------------
@@ -138,34 +148,17 @@ PacedBackend::PacedBackend(QStringList descriptions, QString recordDir)
 {
 }
 
-PacedBackend::~PacedBackend()
+bool PacedBackend::start(int device, const QString &card, Mixer *mixer)
 {
-    for (auto &entry : m_cards) {
-        entry.second->quit = true;
-        entry.second->thread.join();
-    }
-}
-
-bool PacedBackend::start(int device, Mixer *mixer)
-{
-    if (device < 1 || device > m_descriptions.size() || m_descriptions.at(device - 1).trimmed().isEmpty()
-        || m_cards.count(device))
+    if (m_cards.count(device) || !(card.isEmpty() || m_descriptions.contains(card)) || m_descriptions.isEmpty())
         return false;
-    auto card = std::make_unique<Card>();
-    Card *raw = card.get();
-    card->thread = std::thread([this, device, mixer, raw] { run(device, mixer, raw); });
-    m_cards[device] = std::move(card);
+    QString wav;
+    if (!m_recordDir.isEmpty()) {
+        QDir().mkpath(m_recordDir);
+        wav = QDir(m_recordDir).filePath(QStringLiteral("card%1.wav").arg(device));
+    }
+    m_cards[device] = std::make_unique<PacedCard>(mixer, wav);
     return true;
-}
-
-void PacedBackend::stop(int device)
-{
-    auto it = m_cards.find(device);
-    if (it == m_cards.end())
-        return;
-    it->second->quit = true;
-    it->second->thread.join();
-    m_cards.erase(it);
 }
 
 namespace {
@@ -234,18 +227,27 @@ private:
 };
 } // namespace
 
-void PacedBackend::run(int device, Mixer *mixer, Card *card)
+PacedCard::PacedCard(Mixer *mixer, const QString &wavPath)
+    : m_thread([this, mixer, wavPath] { run(mixer, wavPath); })
+{
+}
+
+PacedCard::~PacedCard()
+{
+    m_quit = true;
+    m_thread.join();
+}
+
+void PacedCard::run(Mixer *mixer, QString wavPath)
 {
     std::unique_ptr<WavWriter> wav;
-    if (!m_recordDir.isEmpty()) {
-        QDir().mkpath(m_recordDir);
-        wav = std::make_unique<WavWriter>(QDir(m_recordDir).filePath(QStringLiteral("card%1.wav").arg(device)));
-    }
+    if (!wavPath.isEmpty())
+        wav = std::make_unique<WavWriter>(wavPath);
     std::vector<float> block(size_t(kMaxBlock) * 2);
     using clock = std::chrono::steady_clock;
     const auto period = std::chrono::nanoseconds(int64_t(kMaxBlock) * 1000000000 / kCardRate);
     auto next = clock::now();
-    while (!card->quit.load()) {
+    while (!m_quit.load()) {
         mixer->render(block.data(), kMaxBlock);
         // The virtual card's own thread stands for the hardware: writing here never delays
         // the mix itself, only this card's next request.
@@ -261,9 +263,9 @@ void PacedBackend::run(int device, Mixer *mixer, Card *card)
 
 // ---------------- offline ----------------
 
-bool OfflineBackend::start(int device, Mixer *mixer)
+bool OfflineBackend::start(int device, const QString &card, Mixer *mixer)
 {
-    if (device < 1 || device > m_descriptions.size() || m_descriptions.at(device - 1).trimmed().isEmpty())
+    if (!(card.isEmpty() || m_descriptions.contains(card)) || m_descriptions.isEmpty())
         return false;
     mixer->setDecodeInline(true);
     m_mixers[device] = mixer;

@@ -18,9 +18,12 @@ public:
     virtual ~OutputBackend() = default;
     // Descriptions of the devices numbered from 1; an empty text means no device there.
     virtual QStringList descriptions() = 0;
-    // Starts pulling blocks from `mixer` for the device. False if the card cannot be opened.
-    virtual bool start(int device, Mixer *mixer) = 0;
+    // Starts pulling blocks from `mixer` for the device: on the card named `card`, or on the
+    // system's default output when `card` is empty. False if the card cannot be opened.
+    virtual bool start(int device, const QString &card, Mixer *mixer) = 0;
     virtual void stop(int device) = 0;
+    // The card the device plays on has gone away (unplugged, or its sound server dropped it).
+    virtual bool lost(int /*device*/) { return false; }
     // Offline cards are rendered by the caller and decode inline.
     virtual bool isOffline() const { return false; }
     // Offline only: renders one block of the device into `out`.
@@ -35,13 +38,34 @@ class SdlBackend : public OutputBackend
 public:
     ~SdlBackend() override;
     QStringList descriptions() override;
-    bool start(int device, Mixer *mixer) override;
+    bool start(int device, const QString &card, Mixer *mixer) override;
     void stop(int device) override;
+    bool lost(int device) override;
 
 private:
     bool ensureInit();
     bool m_init = false;
-    std::map<int, unsigned> m_open; // device number -> SDL device id
+    struct Open
+    {
+        unsigned id;  // SDL device id
+        QString card; // empty: the system's default output
+    };
+    std::map<int, Open> m_open; // by device number
+};
+
+// A card that exists only as a clock: its own thread pulls the mix in real time, writing it
+// to a WAV file when given one. Also stands in for a card that is gone, so its players'
+// clocks run on in silence.
+class PacedCard
+{
+public:
+    explicit PacedCard(Mixer *mixer, const QString &wavPath = QString());
+    ~PacedCard();
+
+private:
+    void run(Mixer *mixer, QString wavPath);
+    std::atomic<bool> m_quit{false};
+    std::thread m_thread;
 };
 
 // Virtual cards paced by a clock; with a folder, card k is recorded to DIR/cardk.wav.
@@ -49,21 +73,14 @@ class PacedBackend : public OutputBackend
 {
 public:
     PacedBackend(QStringList descriptions, QString recordDir = QString());
-    ~PacedBackend() override;
     QStringList descriptions() override { return m_descriptions; }
-    bool start(int device, Mixer *mixer) override;
-    void stop(int device) override;
+    bool start(int device, const QString &card, Mixer *mixer) override;
+    void stop(int device) override { m_cards.erase(device); }
 
 private:
-    struct Card
-    {
-        std::thread thread;
-        std::atomic<bool> quit{false};
-    };
-    void run(int device, Mixer *mixer, Card *card);
     QStringList m_descriptions;
     QString m_recordDir;
-    std::map<int, std::unique_ptr<Card>> m_cards;
+    std::map<int, std::unique_ptr<PacedCard>> m_cards;
 };
 
 class OfflineBackend : public OutputBackend
@@ -71,7 +88,7 @@ class OfflineBackend : public OutputBackend
 public:
     explicit OfflineBackend(QStringList descriptions) : m_descriptions(std::move(descriptions)) {}
     QStringList descriptions() override { return m_descriptions; }
-    bool start(int device, Mixer *mixer) override;
+    bool start(int device, const QString &card, Mixer *mixer) override;
     void stop(int device) override { m_mixers.erase(device); }
     bool isOffline() const override { return true; }
     bool render(int device, float *out, int frames) override;

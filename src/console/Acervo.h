@@ -86,6 +86,8 @@ public:
     void StringGrid1DblClick();
     void Canal_00Stop();
     void SRColorButton1Click();
+    // The Cue button's look: down or up, or not available without its card.
+    void mostra_cue();
     void Timer4Timer();
 
     // ---- search and the start-up file ----

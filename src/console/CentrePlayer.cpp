@@ -3,6 +3,8 @@
 #include "Acervo.h"
 
 #include "UMIXER.h"
+#include "Placas.h"
+#include "audio/AudioEngine.h"
 #include "audio/TMorvelBass.h"
 
 #include "library/LibraryModel.h"
@@ -11,10 +13,13 @@
 #include "visual/meter_vis.h"
 #include "widgets/ColorButton.h"
 #include "widgets/LedBarGauge.h"
+#include "widgets/SkinPalette.h"
 
 #include <QLabel>
 #include <QTableView>
 #include <QTimer>
+
+using audio::AudioEngine;
 
 namespace {
 
@@ -54,8 +59,14 @@ void Acervo::BitBtn21Click()
             avisa_clipe(m_console.Label7, caminho);
             return;
         }
-        // A card that is gone has the first card standing in, as for every other player.
-        if (!TMorvelBass::InitializedDevices().contains(placa))
+        // What is meant for the operator's ears never goes to the audience's card instead.
+        if (placa == m_console.device_cue && !m_console.placas->escuta_na_musica()
+            && !m_console.placas->escuta_disponivel()) {
+            m_console.Label7->setText(Placas::sem_escuta());
+            return;
+        }
+        // A music card missing at start-up has the first card standing in, as for every other player.
+        if (!AudioEngine::instance().isInitialized(placa))
             placa = 1;
         try {
             canal_00->SetDevice(placa);
@@ -120,7 +131,7 @@ void Acervo::SRColorButton1Click()
 {
     // The button's own toggle is undone: only the rules below move it.
     SRColorButton1->setChecked(cue_ativo);
-    if (m_console.device_cue == m_console.device_transmissao) {
+    if (m_console.placas->escuta_na_musica()) {
         funcoes::mensagem(QStringLiteral("Suas placas de escuta e transmissão estão configuradas para a mesma Placa: \r")
                           + canal_00->DeviceDescription(m_console.device_cue).toUpper() + QStringLiteral("\r")
                           + QStringLiteral("Para utilizar este recurso (CUE) será necessáro 2 placas de som - Verifique"));
@@ -128,13 +139,34 @@ void Acervo::SRColorButton1Click()
     }
     if (canal_00->Playing)
         return;
+    // Without its card, Cue can still be raised but not put down.
+    if (!cue_ativo && !m_console.placas->escuta_disponivel()) {
+        m_console.Label7->setText(Placas::sem_escuta());
+        return;
+    }
     try {
         cue_ativo = !cue_ativo;
-        SRColorButton1->setFaceColor(cue_ativo ? QColor(255, 0, 0) : QColor(128, 128, 128));
-        SRColorButton1->setChecked(cue_ativo);
-        cue_ativo = SRColorButton1->isChecked();
+        mostra_cue();
     } catch (...) {
         funcoes::mensagem(QStringLiteral("Erro ao Acessar disposivo de CUE"));
+    }
+}
+
+void Acervo::mostra_cue()
+{
+    // Down on the card the decks play on would be pre-listening for the audience.
+    if (m_console.placas->escuta_na_musica())
+        cue_ativo = false;
+    SRColorButton1->setChecked(cue_ativo);
+    if (m_console.placas->escuta_na_musica() || m_console.placas->escuta_disponivel()) {
+        SRColorButton1->setText(QStringLiteral("Cue"));
+        SRColorButton1->setFaceColor(cue_ativo ? QColor(255, 0, 0) : QColor(128, 128, 128));
+        SRColorButton1->setTextColor(skin::captionLight());
+    } else {
+        // Dark, with an amber caption: pre-listening is not there, whatever the switch says.
+        SRColorButton1->setText(QStringLiteral("Sem Cue"));
+        SRColorButton1->setFaceColor(QColor(48, 48, 48));
+        SRColorButton1->setTextColor(QColor(255, 170, 0));
     }
 }
 

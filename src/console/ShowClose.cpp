@@ -14,6 +14,7 @@
 #include "widgets/LedButton.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QScreen>
 
@@ -96,6 +97,7 @@ void Tform_mixer::FormShow()
         funcoes::mensagem(mensagemErroLeitura());
 
     abre_players();
+    placas->inicia();
 
     // The shortcuts.
     QString erroAtalhos;
@@ -144,9 +146,21 @@ void Tform_mixer::abre_players()
         abre(p, device_transmissao);
 }
 
+void Tform_mixer::encerra()
+{
+    // Before the first showing the settings were never read: there is nothing to write back.
+    if (m_shown && !m_closing) {
+        m_sem_pergunta = true;
+        QCloseEvent fim;
+        FormClose(&fim);
+        hide();
+    }
+    QCoreApplication::exit(0);
+}
+
 void Tform_mixer::FormClose(QCloseEvent *event)
 {
-    if (!funcoes::confirma(QStringLiteral("Deseja Sair do Quorvanti Velarix ??"))) {
+    if (!m_sem_pergunta && !funcoes::confirma(QStringLiteral("Deseja Sair do Quorvanti Velarix ??"))) {
         event->ignore();
         return;
     }

@@ -74,6 +74,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
             [this](const QPoint &at) { PopupMenu8->popup(mapToGlobal(at)); });
 
     mixagem = std::make_unique<Mixagem>(*this);
+    placas = std::make_unique<Placas>(*this);
     wireMiddle();
 }
 
@@ -81,6 +82,7 @@ Tform_mixer::~Tform_mixer()
 {
     // The parts go while the widgets they watch are still there; their filters, connections
     // and players' callbacks go with them.
+    placas.reset();
     cartucheira.reset();
     mixagem.reset();
     acervo.reset();

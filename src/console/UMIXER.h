@@ -7,6 +7,7 @@
 #include "Cartucheira.h"
 #include "Deck.h"
 #include "Mixagem.h"
+#include "Placas.h"
 #include "audio/TMorvelBass.h"
 
 #include <QAction>
@@ -55,6 +56,7 @@ public:
     std::unique_ptr<Acervo> acervo;
     std::unique_ptr<Mixagem> mixagem;
     std::unique_ptr<Cartucheira> cartucheira;
+    std::unique_ptr<Placas> placas;
     // Deck 1 is A; any other number is B, as the desk has always counted.
     Deck &deck(int numero) const { return numero == 1 ? *deck_a : *deck_b; }
 
@@ -185,6 +187,9 @@ public:
     void Image1Click();
     // Another start of the program asked for this console: restore it if need be, bring it up.
     void ativa_janela();
+    // Asked to end by the system (SIGTERM, SIGINT): the close sequence without its question,
+    // then the program ends, whatever box may be open.
+    void encerra();
 
 signals:
     void consoleShown();
@@ -200,6 +205,7 @@ private:
     void abre_players();
     bool m_shown = false;
     bool m_closing = false;
+    bool m_sem_pergunta = false;
 };
 
 extern Tform_mixer *form_mixer;

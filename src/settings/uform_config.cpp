@@ -1,5 +1,6 @@
 #include "uform_config.h"
 
+#include "audio/AudioEngine.h"
 #include "console/UMIXER.h"
 #include "settings/SitePicture.h"
 #include "settings/funcoes.h"
@@ -212,25 +213,32 @@ void Tform_config::ComboBox1Click()
 void Tform_config::BitBtn1Click()
 {
     if (Tform_mixer *m = form_mixer) {
+        // A device counts as changed only when the card chosen is not the one in use; the
+        // numbers of the cards may have moved since the start, their names have not.
+        const bool mudou = devices_alterados
+            && ((ComboBox1->currentIndex() >= 0 && ComboBox1->currentText() != placa_em_uso(m->deck_a->canal->Device))
+                || (ComboBox2->currentIndex() >= 0 && ComboBox2->currentText() != placa_em_uso(m->device_cue)));
         // A list with nothing selected keeps the saved card: it may be plugged in again.
         if (ComboBox1->currentIndex() >= 0)
             m->device_transmissao = qint16(ComboBox1->currentIndex() + 1);
         if (ComboBox2->currentIndex() >= 0)
             m->device_cue = qint16(ComboBox2->currentIndex() + 1);
         m->tempo_fade = Label7->text().toInt();
-        if (devices_alterados) {
-            if (m->deck_a->parar->isEnabled())
-                m->BitBtn4Click();
-            if (m->deck_b->parar->isEnabled())
-                m->BitBtn9Click();
-            if (m->acervo->bitbtn23->isEnabled())
-                m->acervo->BitBtn23Click();
+        if (mudou) {
+            // The close asks first and stops the decks only when the operator confirms it;
+            // a cancelled exit leaves the music playing.
             funcoes::mensagem(QStringLiteral("O Velarix precisa ser Fechado para ser Atualizado"));
             m->close();
         }
         m->cartucheira->grava_atalhos();
     }
     accept();
+}
+
+QString Tform_config::placa_em_uso(int device)
+{
+    const QString nome = audio::AudioEngine::instance().cardInUse(device);
+    return nome.isEmpty() ? audio::AudioEngine::instance().deviceDescription(device) : nome;
 }
 
 void Tform_config::BitBtn2Click()

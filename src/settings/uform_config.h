@@ -45,6 +45,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The description of the card a device number was opened on, or of the card listed there now.
+    static QString placa_em_uso(int device);
     // Dragging the window by its panel: an outline follows the mouse, the window moves on release.
     QRubberBand *m_contorno = nullptr;
     bool m_arrastando = false;

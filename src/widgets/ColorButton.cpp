@@ -19,12 +19,16 @@ ColorButton::ColorButton(const QString &caption, QWidget *parent)
 
 void ColorButton::setFaceColor(const QColor &c)
 {
+    if (c == m_face)
+        return;
     m_face = c;
     update();
 }
 
 void ColorButton::setTextColor(const QColor &c)
 {
+    if (c == m_text)
+        return;
     m_text = c;
     update();
 }

@@ -416,36 +416,74 @@ private slots:
         QVERIFY(readBytes(ini()).contains("DEVICE_TRANSMISSAO=9\r\nDEVICE_CUE=2\r\n"));
     }
 
-    void deviceChangeStopsThePlayingDeckFirstAndMayBeCancelled()
+    void deviceChangeAsksFirstAndCancelKeepsTheMusic()
     {
         abre_console();
-        fillDeck(*m, 2, {tone("deckb.mp3", 440, 4.0)});
+        fillDeck(*m, 2, {tone("deckb.mp3", 440, 6.0)});
         m->deck_b->lista->setCurrentRow(0);
         m->ListBox2Click();
         QTest::mouseClick(m->deck_b->tocar, Qt::LeftButton);
         QVERIFY(m->deck_b->canal->Playing);
-        Caixas caixas;
-        bool paradaAntes = false;
-        caixas.antes = [&](const QString &t) {
-            if (t.startsWith("O Velarix"))
-                paradaAntes = m->deck_b->saindo && !m->deck_b->parar->isEnabled();
+        auto ok_com = [this](std::function<void(Tform_config *)> escolhe) {
+            NaJanela<Tform_config> naJanela([escolhe](Tform_config *c) {
+                escolhe(c);
+                QTest::mouseClick(c->BitBtn1, Qt::LeftButton);
+            });
+            QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
+            QVERIFY(naJanela.vista);
         };
+        auto tocando = [this] { return m->deck_b->canal->Playing && !m->deck_b->saindo && m->deck_b->parar->isEnabled(); };
+
+        // Picking the card in use again is no change: nothing is asked, nothing stops.
+        {
+            Caixas caixas;
+            ok_com([](Tform_config *c) {
+                QTest::keyClick(c->ComboBox2, Qt::Key_Down);
+                QTest::keyClick(c->ComboBox2, Qt::Key_Up);
+            });
+            QCOMPARE(caixas.textos, QStringList());
+            QVERIFY(tocando());
+        }
+
+        // Another listening card is a change; the music plays on while it is asked, and on
+        // after the exit is cancelled.
+        Caixas caixas;
+        bool tocavaAoPerguntar = false;
+        caixas.antes = [&](const QString &) { tocavaAoPerguntar = tocando(); };
         caixas.resposta = [](const QString &t) {
             return t.startsWith("Deseja") ? QMessageBox::Cancel : QMessageBox::Ok;
         };
-        NaJanela<Tform_config> naJanela([](Tform_config *c) {
-            QTest::keyClick(c->ComboBox2, Qt::Key_Down);
-            QTest::keyClick(c->ComboBox2, Qt::Key_Up); // back to the first: still a change
-            QTest::mouseClick(c->BitBtn1, Qt::LeftButton);
-        });
-        QTest::mouseClick(m->acervo->SRColorButton2, Qt::LeftButton);
-        QVERIFY(paradaAntes);
-        QCOMPARE(caixas.textos.size(), 2);
-        // Cancelled: the console stays, nothing is written, and the window is closed all the same.
+        ok_com([](Tform_config *c) { QTest::keyClick(c->ComboBox2, Qt::Key_Down); });
+        QCOMPARE(caixas.textos, (QStringList{"O Velarix precisa ser Fechado para ser Atualizado",
+                                             "Deseja Sair do Quorvanti Velarix ??"}));
+        QVERIFY(tocavaAoPerguntar);
+        QVERIFY(tocando());
         QVERIFY(m->isVisible());
         QVERIFY(!config->isVisible());
         QVERIFY(!QFile::exists(ini()));
-        QVERIFY(config->devices_alterados);
+
+        // The card chosen for listening is taken at once: Cue goes down on it, not on the music card.
+        QCOMPARE(m->device_cue, qint16(2));
+        QTRY_VERIFY(m->placas->escuta_disponivel());
+        QTest::mouseClick(m->acervo->SRColorButton1, Qt::LeftButton);
+        QVERIFY(m->acervo->cue_ativo);
+        QCOMPARE(m->acervo->SRColorButton1->faceColor(), QColor(255, 0, 0));
+
+        // Music moved to card 2 for the next start while the decks stay on card 1 and listening
+        // goes back to card 1: that is the decks' card, so Cue comes up and says why.
+        caixas.textos.clear();
+        ok_com([](Tform_config *c) {
+            QTest::keyClick(c->ComboBox1, Qt::Key_Down);
+            QTest::keyClick(c->ComboBox2, Qt::Key_Up);
+        });
+        QVERIFY(tocando());
+        QTRY_VERIFY(!m->acervo->cue_ativo);
+        QCOMPARE(m->acervo->SRColorButton1->faceColor(), QColor(128, 128, 128));
+        caixas.textos.clear();
+        QTest::mouseClick(m->acervo->SRColorButton1, Qt::LeftButton);
+        QVERIFY(!m->acervo->cue_ativo);
+        QCOMPARE(caixas.textos.size(), 1);
+        QVERIFY(caixas.textos.first().startsWith("Suas placas de escuta e transmissão"));
     }
 
     void settingsWindowRules()

@@ -4,7 +4,9 @@
 #include "TestSupport.h"
 #include "settings/SingleInstance.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <csignal>
 
 using namespace testsupport;
 
@@ -70,6 +72,44 @@ private slots:
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(p.readAllStandardOutput().contains("shown"));
         QVERIFY(!p.readAllStandardError().contains("Resolução"));
+    }
+
+    // SIGTERM closes the console as its own close would, without the question; SIGINT ends the
+    // command-line player.
+    void endSignalsEndInOrder()
+    {
+        QTemporaryDir home;
+        writeBytes(home.filePath("VELARIX4.INI"), "FADE=7000\r\n");
+        QProcess console;
+        QProcessEnvironment env = environment(screenConfig(1024, 768));
+        env.insert("VELARIX_HOME", home.path());
+        env.insert("VELARIX_STARTUP_PROBE", "print");
+        console.setProcessEnvironment(env);
+        console.start(VELARIX_EXE, {});
+        // The check runs more than once per try: what was read is kept.
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += console.readAllStandardOutput()).contains("shown"), 20000);
+        QElapsedTimer t;
+        t.start();
+        ::kill(pid_t(console.processId()), SIGTERM);
+        QVERIFY(console.waitForFinished(5000));
+        QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(console.exitStatus(), QProcess::NormalExit);
+        const QByteArray ini = readBytes(home.filePath("VELARIX4.INI"));
+        QCOMPARE(ini.count("\r\n"), 30);
+        QVERIFY(ini.contains("FADE=7000\r\n"));
+
+        QProcess player;
+        env.insert("VELARIX_AUDIO", "null:2");
+        player.setProcessEnvironment(env);
+        player.start(VELARIX_EXE, {"--play", tone("longa.wav", 440, 60)});
+        said.clear();
+        QTRY_VERIFY_WITH_TIMEOUT((said += player.readAllStandardError()).contains("(60 s)"), 10000);
+        t.restart();
+        ::kill(pid_t(player.processId()), SIGINT);
+        QVERIFY(player.waitForFinished(5000));
+        QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
     }
 
     void versionAndHelpNeedNoDisplayNorSoundCard()
