@@ -57,14 +57,13 @@ void Placas::verifica()
     for (const AudioEngine::CardChange &c : mudancas) {
         if (separada && c.device == escuta)
             continue; // told below, as pre-listening comes and goes
+        // Short enough for the status line with a card's long name.
         if (!c.lost)
-            m_console.Label7->setText(QStringLiteral("Placa de som de volta: ") + c.card);
-        else if (c.onDefault)
-            m_console.Label7->setText(QStringLiteral("Placa de som perdida: ") + c.card
-                                      + QStringLiteral(" - o som segue na saída padrão do sistema"));
+            m_console.Label7->setText(QStringLiteral("Placa de volta: ") + c.card);
         else
-            m_console.Label7->setText(QStringLiteral("Placa de som perdida: ") + c.card
-                                      + QStringLiteral(" - sem saída de som"));
+            m_console.Label7->setText(QStringLiteral("Placa perdida: ") + c.card
+                                      + (c.onDefault ? QStringLiteral(" - som na saída padrão")
+                                                     : QStringLiteral(" - sem saída de som")));
     }
 
     const bool falta = separada && !engine.isPresent(escuta);
