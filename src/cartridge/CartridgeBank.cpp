@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace CartridgeBank {
 
@@ -54,8 +55,15 @@ QStringList linhas(const Slots &banco)
 CartridgeSlot cortaLinha(const QString &l)
 {
     const int cerquilha = posicao(l, QStringLiteral("#"));
-    const int cifrao = posicao(l, QStringLiteral("$$"));
-    const int porcento = posicao(l, QStringLiteral("%%%"));
+    // File names may hold "$$" and "%%%" themselves. The path starts at the first "$$" that
+    // is followed by the start of a whole path, which no file name holds; the colour, all
+    // digits, follows the last "%%%". A line without them in its text reads as it always did.
+    int cifrao = posicao(l, QStringLiteral("$$"));
+    static const QRegularExpression inicioDeCaminho(QStringLiteral("\\$\\$(/|\\\\|[A-Za-z]:[\\\\/])"));
+    const QRegularExpressionMatch caminho = inicioDeCaminho.match(l);
+    if (caminho.hasMatch())
+        cifrao = int(caminho.capturedStart()) + 1;
+    const int porcento = int(l.lastIndexOf(QStringLiteral("%%%"))) + 1;
     CartridgeSlot s;
     s.titulo = copia(l, 5, cifrao - cerquilha - 1);
     s.arquivo = copia(l, cifrao + 2, porcento - cifrao - 2);

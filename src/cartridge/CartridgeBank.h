@@ -40,8 +40,8 @@ bool nomeInvalido(const QString &nome);
 QString linha(int n, const CartridgeSlot &slot);
 QStringList linhas(const Slots &banco);
 
-// Cuts one line by the first "#", "$$" and "%%%": the title always starts at the fifth
-// character, whatever the slot number before it says.
+// Cuts one line by "#", "$$" and "%%%" (the "$$" before the path, the last "%%%"): the
+// title always starts at the fifth character, whatever the slot number before it says.
 CartridgeSlot cortaLinha(const QString &linha);
 // Line k goes to slot k; lines after the tenth are ignored, missing ones leave slots empty.
 Slots cortaLinhas(const QStringList &linhas);

@@ -289,7 +289,10 @@ void Cartucheira::grava_grupo(const QString &nome)
         return;
     }
     // Nine empty cartridges written over a bank that could not be read would lose it.
-    if (cartucheira_ilegivel || !CartridgeBank::save(DataFolder::filePath(nome), cartuchos))
+    if (cartucheira_ilegivel)
+        funcoes::mensagem(QStringLiteral("Não foi possível ler o arquivo de cartuchos ") + nome
+                          + QStringLiteral("\rEle é mantido como está: este cartucho vale até o programa ser fechado"));
+    else if (!CartridgeBank::save(DataFolder::filePath(nome), cartuchos))
         funcoes::mensagem(QStringLiteral("Erro ao Gravar arquivo de Log"));
 }
 

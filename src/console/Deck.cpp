@@ -37,7 +37,7 @@ const DeckTraits kDeckA = {
     "OpenDialog1", "SaveDialog1",
     QRect(6, 155, 72, 27), QRect(82, 155, 72, 27), QRect(158, 155, 66, 27),
     "Pause", "Canal A", "Lista Quorvanti Velarix (*.ipk *.IPK)",
-    false, false, false, false, false, false, false, false, true, true};
+    false, false, false, false, false, false, false, false, true};
 
 // Deck B's row sits slightly shifted, as it always has.
 const DeckTraits kDeckB = {
@@ -49,7 +49,7 @@ const DeckTraits kDeckB = {
     "Stop2", "Exclur2", "OpenDialog2", "SaveDialog2",
     QRect(6, 155, 84, 27), QRect(95, 155, 53, 27), QRect(152, 155, 72, 27),
     "", "Canal B", "Lista Quorvanti (*.ipk *.IPK)",
-    true, true, true, true, true, true, true, true, false, false};
+    true, true, true, true, true, true, true, true, false};
 
 using namespace console_build;
 

@@ -57,8 +57,6 @@ struct DeckTraits
     bool loop_sempre;
     // A seek resumes a paused deck.
     bool busca_retoma;
-    // The balance slider is mirrored: moving it left pans right.
-    bool balanco_espelhado;
     // The list carries the double-click hint before any entry is loaded.
     bool lista_com_dica;
 };

@@ -273,7 +273,8 @@ void Deck::busca(int ms)
 
 void Deck::balanco_mudou()
 {
-    canal->setPan(traits.balanco_espelhado ? -balanco->value() : balanco->value());
+    // Both decks' sound moves the way the slider moves.
+    canal->setPan(balanco->value());
 }
 
 void Deck::velocidade_mudou()

@@ -18,6 +18,8 @@ private slots:
         CartridgeBank::Slots banco{};
         banco[0] = {"VINHETA ÁGUA", "/m/vinheta água.mp3", "10485759", "x", "y"};
         banco[9] = {"FIM", "/m/fim.wav", "8454016", {}, {}};
+        banco[1] = {"KE$$HA - TIK TOK.MP3", "/m/KE$$HA - TIK TOK.mp3", "10485759", {}, {}};
+        banco[2] = {"MIX 100%%% BRASIL.MP3", "/m/$$/Mix 100%%% Brasil.mp3", "8454016", {}, {}};
         const QStringList ls = CartridgeBank::linhas(banco);
         QCOMPARE(ls.size(), 10);
         QCOMPARE(ls[0], QString("001#VINHETA ÁGUA$$/m/vinheta água.mp3%%%10485759"));
@@ -27,6 +29,8 @@ private slots:
         // The two reserved fields are never carried by the file.
         QCOMPARE(lido[0], (CartridgeSlot{"VINHETA ÁGUA", "/m/vinheta água.mp3", "10485759", {}, {}}));
         QCOMPARE(lido[9], banco[9]);
+        QCOMPARE(lido[1], banco[1]);
+        QCOMPARE(lido[2], banco[2]);
         QCOMPARE(lido[4], CartridgeSlot{});
     }
 
@@ -36,13 +40,21 @@ private slots:
         QTest::addColumn<QString>("titulo");
         QTest::addColumn<QString>("arquivo");
         QTest::addColumn<QString>("cor");
-        QTest::newRow("dollars in the title") << "001#AB$$CD$$/m/x.mp3%%%255" << "AB" << "CD$$/m/x.mp3" << "255";
+        // File names hold the separators: the path starts where a whole path starts, the colour
+        // after the last "%%%".
+        QTest::newRow("dollars in the title") << "001#AB$$CD$$/m/x.mp3%%%255" << "AB$$CD" << "/m/x.mp3" << "255";
+        QTest::newRow("dollars in both") << "001#KE$$HA.MP3$$/m/KE$$HA.mp3%%%10485759" << "KE$$HA.MP3"
+                                         << "/m/KE$$HA.mp3" << "10485759";
+        QTest::newRow("percents in both") << "002#MIX 100%%% BR$$/m/Mix 100%%% Br.mp3%%%8454016"
+                                          << "MIX 100%%% BR" << "/m/Mix 100%%% Br.mp3" << "8454016";
+        QTest::newRow("drive path") << "003#A$$B$$C:\\m\\x.mp3%%%1" << "A$$B" << "C:\\m\\x.mp3" << "1";
+        QTest::newRow("relative path") << "004#T$$x$$y.mp3%%%1" << "T" << "x$$y.mp3" << "1";
         QTest::newRow("number ignored") << "007#SETE$$/s.wav%%%1" << "SETE" << "/s.wav" << "1";
         QTest::newRow("short number") << "1#ABCDE$$/p%%%2" << "CDE$$" << "/p" << "2";
         QTest::newRow("no colour separator") << "001#T$$/p" << "T" << "" << "1#T$$/p";
         QTest::newRow("no dollars") << "001#T%%%9" << "" << "01#T" << "9";
         QTest::newRow("blank") << "" << "" << "" << "";
-        QTest::newRow("percent in the path") << "002#T$$/a%%%b%%%3" << "T" << "/a" << "b%%%3";
+        QTest::newRow("percent in the path") << "002#T$$/a%%%b%%%3" << "T" << "/a%%%b" << "3";
         QTest::newRow("long colour") << "003#T$$/p%%%" + QString(300, '7') << "T" << "/p" << QString(255, '7');
     }
 

@@ -273,7 +273,8 @@ private slots:
         reabre();
         QCOMPARE(btn(1)->text(), QString("NONO"));
         QCOMPARE(btn(1)->buttonColor(), QColor(128, 255, 128));
-        QCOMPARE(btn(2)->text(), QString("UM ")); // cut at the first "$$"
+        QCOMPARE(btn(2)->text(), QString("UM $$ DOIS")); // the path starts where a whole path does
+        QCOMPARE(m->cartucheira->cartuchos[1].arquivo, tracks[0]);
         QCOMPARE(btn(2)->buttonColor(), QColor(166, 169, 170));
         QCOMPARE(btn(3)->text(), QString("CINCO"));
         QCOMPARE(btn(3)->buttonColor(), QColor(255, 0, 0));
@@ -344,7 +345,8 @@ private slots:
         {
             BoxAnswerer box;
             arrastaPara(1, 2);
-            QCOMPARE(box.texts, QStringList{"Erro ao Gravar arquivo de Log"});
+            QCOMPARE(box.texts, QStringList{"Não foi possível ler o arquivo de cartuchos CARTUCHEIRA.PFL\r"
+                                            "Ele é mantido como está: este cartucho vale até o programa ser fechado"});
         }
         QCOMPARE(btn(2)->text(), titles[1]);
         QVERIFY(untouched());

@@ -220,7 +220,7 @@ private slots:
         startDeck(1);
         startDeck(2);
         m->deck_a->balanco->setValue(-100);
-        QCOMPARE(m->deck_a->canal->Pan(), 100); // deck A's slider is mirrored
+        QCOMPARE(m->deck_a->canal->Pan(), -100);
         m->deck_b->balanco->setValue(-100);
         QCOMPARE(m->deck_b->canal->Pan(), -100);
         QCOMPARE(m->deck_a->freq_padrao, 44100);

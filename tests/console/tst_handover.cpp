@@ -21,15 +21,15 @@ QString recordDir()
     return fixtureDir() + "/ar";
 }
 
-// What the transmission card played during the last `seconds`: level (RMS of the left
-// channel, 0..1) and the tone's frequency from its zero crossings.
+// What the transmission card played during the last `seconds`: level (RMS of one channel,
+// 0..1, the left unless told) and the tone's frequency from its zero crossings.
 struct Heard
 {
     double level = 0;
     double hz = 0;
 };
 
-Heard lastSecondsOnAir(double seconds)
+Heard lastSecondsOnAir(double seconds, int channel = 0)
 {
     QFile f(recordDir() + "/card1.wav");
     if (!f.open(QIODevice::ReadOnly))
@@ -45,9 +45,9 @@ Heard lastSecondsOnAir(double seconds)
     double sum = 0;
     int crossings = 0;
     for (qsizetype i = frames - want; i < frames; ++i) {
-        const double v = s[2 * i] / 32768.0;
+        const double v = s[2 * i + channel] / 32768.0;
         sum += v * v;
-        if (i > frames - want && (s[2 * i] >= 0) != (s[2 * (i - 1)] >= 0))
+        if (i > frames - want && (s[2 * i + channel] >= 0) != (s[2 * (i - 1) + channel] >= 0))
             ++crossings;
     }
     if (want == 0)
@@ -250,6 +250,26 @@ private slots:
         QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, SliderProbe::pointFor(s, 4000));
         const int at = int(m->deck_a->canal->GetPosition());
         QVERIFY2(at >= carried && at < carried + 400, qPrintable(QString("%1 vs %2").arg(at).arg(carried)));
+    }
+
+    // Dragged to the left, a deck's balance slider takes its sound to the left, on both decks.
+    void balanceMovesTheSoundItsWay()
+    {
+        for (int deck : {1, 2}) {
+            fillDeck(*m, deck, {a440});
+            start(deck);
+            QSlider *balanco = m->deck(deck).balanco;
+            const QPoint meio = SliderProbe::pointFor(balanco, 0), esquerda = SliderProbe::pointFor(balanco, -100);
+            QTest::mousePress(balanco, Qt::LeftButton, {}, meio);
+            QTest::mouseMove(balanco, (meio + esquerda) / 2);
+            QTest::mouseMove(balanco, esquerda);
+            QTest::mouseRelease(balanco, Qt::LeftButton, {}, esquerda);
+            QCOMPARE(balanco->value(), -100);
+            QTest::qWait(600);
+            const double left = lastSecondsOnAir(0.3, 0).level, right = lastSecondsOnAir(0.3, 1).level;
+            QVERIFY2(left > 0.05 && right < left / 4, qPrintable(QString("deck %1: left %2 right %3").arg(deck).arg(left).arg(right)));
+            deck == 1 ? m->BitBtn4Click() : m->BitBtn9Click();
+        }
     }
 
     void aStoppedDeckShowsAnEmptyBox()
