@@ -380,10 +380,12 @@ void Decoder::append(int got, int skip, int channels)
     } else {
         std::memcpy(dst, m_convert.data() + size_t(skip) * 2, size_t(frames) * 2 * sizeof(float));
     }
-    // A damaged floating-point file may hold NaN or infinity, which would poison the whole
-    // mix and every effect's state after it.
+    // A damaged floating-point file may hold NaN, infinity or numbers near the float limit
+    // that overflow in the first sum or filter after them, poisoning the whole mix and every
+    // effect's state. No recording holds anything beyond kMaxSample: such a sample is damage
+    // and plays as silence, as NaN does. Overs below it pass on to the limiter.
     for (size_t i = 0; i < size_t(frames) * 2; ++i)
-        if (!std::isfinite(dst[i]))
+        if (!(std::fabs(dst[i]) <= kMaxSample))
             dst[i] = 0.f;
 }
 

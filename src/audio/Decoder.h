@@ -27,6 +27,9 @@ public:
     static constexpr int kMinRate = 1000;
     static constexpr int kMaxRate = 384000;
     static constexpr int kMaxChannels = 64;
+    // 60 dB over full scale: a sample beyond it is damage and plays as silence. Nothing under
+    // it can overflow on its way through the effects, the mix and the limiter.
+    static constexpr float kMaxSample = 1000.f;
     static bool playableFormat(int rate, int channels);
 
     Decoder() = default;

@@ -251,6 +251,29 @@ private slots:
         QVERIFY2(thdn < -120, qPrintable(QString::number(thdn)));
     }
 
+    // A float file whose samples reach the float limit plays beside a tone, through every
+    // effect: the card never gets a non-finite sample and the tone stays whole, during the
+    // damaged file and after it.
+    void damagedFloatsLeaveTheOtherDeckWhole()
+    {
+        Deck tom(sound("tom.wav", "0.2*sin(2*PI*440*t)", 6));
+        Deck dano(sound("dano.wav", "3.4e38*sin(2*PI*50*t)", 1.0));
+        dano.player.SetEqualizer(true);
+        for (int b = 0; b < 10; ++b)
+            dano.player.SetEqualizerBand(b, kCentres[b], 20);
+        dano.player.SetFlanger(true);
+        dano.player.SetEcho(true);
+        tom.run(3.0); // renders the card both decks play on
+        const std::vector<float> &x = tom.left;
+        QVERIFY(std::all_of(x.begin(), x.end(), [](float v) { return std::isfinite(v); }));
+        for (auto [from, to] : {std::pair{kRate / 10, kRate * 9 / 10}, {kRate * 2, kRate * 3}}) {
+            double level = 0;
+            const double thdn = thdPlusNoise(x, from, to, 440, &level);
+            QVERIFY2(std::fabs(level - 0.2 / std::sqrt(2.0)) < 0.005 && thdn < -60,
+                     qPrintable(QString("from %1: level %2, %3 dB").arg(from).arg(level).arg(thdn)));
+        }
+    }
+
     void pitchConversionIsClean_data()
     {
         QTest::addColumn<int>("fileRate");
