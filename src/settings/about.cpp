@@ -1,5 +1,7 @@
 #include "about.h"
 
+#include "funcoes.h"
+
 #include "console/UMIXER.h"
 #include "settings/SitePicture.h"
 
@@ -137,7 +139,9 @@ QUrl Tform_about::enderecoPagina()
 
 void Tform_about::mostra()
 {
-    Tform_about janela;
+    // Over the console, which stays on top of other windows.
+    Tform_about janela(funcoes::janela_dona());
+    janela.setWindowFlag(Qt::WindowStaysOnTopHint);
     janela.exec();
 }
 

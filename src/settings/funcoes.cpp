@@ -21,6 +21,27 @@ MessageHook messageHook()
     return hook();
 }
 
+QWidget *janela_dona()
+{
+    if (QWidget *w = QApplication::activeModalWidget())
+        return w;
+    if (QWidget *w = QApplication::activeWindow())
+        return w;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            return w;
+    return nullptr;
+}
+
+namespace {
+// Shows the box above whatever the operator looks at, the console included.
+int mostra(QMessageBox &box)
+{
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box.exec();
+}
+} // namespace
+
 void mensagem(const QString &texto, const QString &titulo)
 {
     if (hook()) {
@@ -28,8 +49,8 @@ void mensagem(const QString &texto, const QString &titulo)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, titulo.isEmpty() ? QApplication::applicationName() : titulo,
-                    texto, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+                    texto, QMessageBox::Ok, janela_dona());
+    mostra(box);
 }
 
 void bip_mensagem(const QString &texto)
@@ -46,8 +67,8 @@ bool confirma(const QString &texto)
         return false;
     }
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zyrtan Sistemas"), texto,
-                    QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
-    return box.exec() == QMessageBox::Ok;
+                    QMessageBox::Ok | QMessageBox::Cancel, janela_dona());
+    return mostra(box) == QMessageBox::Ok;
 }
 
 QString zeros_esquerda(const QString &texto, int largura)

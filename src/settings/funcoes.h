@@ -3,7 +3,14 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 namespace funcoes {
+
+// The window a new box or window belongs to: the open modal one, else the active one, else
+// the visible window that stays on top (the console). Given as parent and kept on top, a box
+// opens above the console and takes the keyboard.
+QWidget *janela_dona();
 
 // A plain message box with an OK button.
 void mensagem(const QString &texto, const QString &titulo = QString());

@@ -448,8 +448,13 @@ private slots:
         // Another listening card is a change; the music plays on while it is asked, and on
         // after the exit is cancelled.
         Caixas caixas;
-        bool tocavaAoPerguntar = false;
-        caixas.antes = [&](const QString &) { tocavaAoPerguntar = tocando(); };
+        bool tocavaAoPerguntar = false, acimaDoConsole = true;
+        caixas.antes = [&](const QString &) {
+            tocavaAoPerguntar = tocando();
+            // Each box opens over a window of the console's and stays on top with it.
+            auto *box = QApplication::activeModalWidget();
+            acimaDoConsole = acimaDoConsole && box->parentWidget() && box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        };
         caixas.resposta = [](const QString &t) {
             return t.startsWith("Deseja") ? QMessageBox::Cancel : QMessageBox::Ok;
         };
@@ -457,6 +462,7 @@ private slots:
         QCOMPARE(caixas.textos, (QStringList{"O Velarix precisa ser Fechado para ser Atualizado",
                                              "Deseja Sair do Quorvanti Velarix ??"}));
         QVERIFY(tocavaAoPerguntar);
+        QVERIFY(acimaDoConsole);
         QVERIFY(tocando());
         QVERIFY(m->isVisible());
         QVERIFY(!config->isVisible());
@@ -587,6 +593,10 @@ private slots:
         Navegador navegador;
         int subida = 0;
         NaJanela<Tform_about> f1([&](Tform_about *a) {
+            // Above the console, which stays on top of other windows, and with the keyboard.
+            QCOMPARE(a->parentWidget(), m.get());
+            QVERIFY(a->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QTRY_COMPARE(QApplication::activeWindow(), a);
             QCOMPARE(a->ProductName->text(), QString("Quorvanti Velarix-Pro"));
             QCOMPARE(a->sistemas->text(), QString("Quorvanti Sistemas de Áudio"));
             const int inicio = a->sistemas->y();
