@@ -232,7 +232,10 @@ void TMorvelBass::Stop()
     if (FadeTimer)
         FadeTimer->setEnabled(false);
     DoStop();
-    // Read again: the handler may have loaded another file into this player.
+    // Read again: the handler may have loaded another file into this player, and even have
+    // started it while a box it showed let the show go on. A stream playing now is not stopped.
+    if (Playing)
+        return;
     engine().stop(Channel);
     Paused = false;
     FadeLevel = uint32_t(m_volume);

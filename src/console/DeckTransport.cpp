@@ -241,7 +241,12 @@ void Deck::fim_da_faixa()
         m_console.mixagem->atualiza_mix();
     } catch (...) {
     }
-    carrega();
+    // This runs inside the player's stop: during an automatic mix a box here would hold the
+    // show, so a failure is named on the status line instead, as hand-overs do.
+    const bool automatico = m_console.mixagem->auto_mix();
+    const int row = lista->currentRow();
+    if (!carrega(automatico) && automatico && row >= 0 && row < arquivos.size() && !canal->Playing)
+        m_console.mixagem->nao_tocou({TMorvelBass::titleOf(arquivos.at(row))});
 }
 
 // ---------------- loop, seek, balance, frequency, effects ----------------

@@ -66,12 +66,11 @@ mixagem::Motivo Mixagem::decide(const Deck &sai, quint32 duracao, quint32 posica
     return mixagem::decide(s, regras());
 }
 
-namespace {
-QString texto_falhas(const QStringList &falhas)
+void Mixagem::nao_tocou(const QStringList &falhas, bool nenhuma)
 {
-    return QStringLiteral("Não foi possível tocar: ") + falhas.join(QStringLiteral(", "));
+    m_console.Label7->setText((nenhuma ? QStringLiteral("Nenhuma música da lista pode ser tocada - ") : QString())
+                              + QStringLiteral("Não foi possível tocar: ") + falhas.join(QStringLiteral(", ")));
 }
-} // namespace
 
 bool Mixagem::entra_no_ar(Deck &entra)
 {
@@ -87,12 +86,12 @@ bool Mixagem::entra_no_ar(Deck &entra)
     if (!entra.tocando()) {
         entra.sem_entrada = entra.lista->count();
         if (!falhas.isEmpty())
-            m_console.Label7->setText(QStringLiteral("Nenhuma música da lista pode ser tocada - ") + texto_falhas(falhas));
+            nao_tocou(falhas, true);
         return false;
     }
     entra.sem_entrada = -1;
     if (!falhas.isEmpty())
-        m_console.Label7->setText(texto_falhas(falhas));
+        nao_tocou(falhas);
     return true;
 }
 

@@ -26,6 +26,8 @@ public:
     bool entra_no_ar(Deck &entra);
     // Mix A and Mix B are enabled exactly while their own deck does not play.
     void atualiza_mix();
+    // Names on the status line the entries that could not be played.
+    void nao_tocou(const QStringList &falhas, bool nenhuma = false);
 
     void TrackBar18Change();
     void FadePadro1Click();

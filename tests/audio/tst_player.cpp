@@ -333,6 +333,25 @@ private slots:
         QVERIFY(!player().Playing);
     }
 
+    // A handler that showed a box let the show go on: the next file was started meanwhile.
+    // The stop that resumes afterwards leaves it playing, and it is heard.
+    void stopHandlerThatStartsTheNextFileLeavesItPlaying()
+    {
+        const QString next = tone("seguinte.wav", 1000, 2, 44100, 2, 0.5);
+        start(tone("primeira.wav", 440, 1));
+        player().OnStop = [&](TMorvelBass *p) {
+            p->FreeStream();
+            p->LoadFile(next);
+            p->SetPosition(0);
+            p->Play();
+        };
+        player().Stop();
+        QVERIFY(player().Playing);
+        QCOMPARE(AudioEngine::instance().isActive(player().Channel), 1);
+        render(2048);
+        QVERIFY2(rms(render(8192), 0) > 0.3, qPrintable(QString::number(rms(render(8192), 0))));
+    }
+
     void stopAndPlayKeepThePosition()
     {
         start(tone("pos.wav", 440, 3));

@@ -188,6 +188,26 @@ private slots:
         QCOMPARE(boxes.texts, QStringList());
     }
 
+    // After its hand-over deck A's next entry cannot be loaded: during an automatic mix that
+    // is named on the status line, never put in a box that would hold the show.
+    void aFailedNextEntryDuringAutoMixIsNamedNotBoxed()
+    {
+        fillDeck(*m, 1, {a440, notAudio});
+        fillDeck(*m, 2, {b1000});
+        m->deck_b->lista->setCurrentRow(0);
+        m->ListBox2Click();
+        BoxAnswerer boxes;
+        start(1);
+        QVERIFY(m->deck_a->canal->SetPosition(2600));
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 4000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
+        QTRY_COMPARE(m->Label7->text(), QString("Não foi possível tocar: texto.mp3"));
+        QCOMPARE(boxes.texts, QStringList());
+        QTest::qWait(400);
+        const Heard h = lastSecondsOnAir(0.3);
+        QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40, qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+    }
+
     void automaticHandOverCentresTheCrossfader()
     {
         fillDeck(*m, 1, {a440});
