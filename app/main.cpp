@@ -62,6 +62,7 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     app.setApplicationName(Startup::tituloAplicacao());
+    Startup::traduzQt();
     AutoProgramming::semeiaDoRelogio();
 
     // Scripts and tests read the messages instead of answering boxes.

@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libavformat-dev libavcodec-dev
   libavutil-dev libswresample-dev libsdl2-dev libsoxr-dev ffmpeg
-  xvfb xauth imagemagick fonts-dejavu-core desktop-file-utils pulseaudio pulseaudio-utils)
+  xvfb xauth imagemagick fonts-dejavu-core desktop-file-utils pulseaudio pulseaudio-utils
+  qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

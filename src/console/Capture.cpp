@@ -120,8 +120,12 @@ void Acervo::BitBtn13Click()
     const QStringList linhas = MixerScan1->SearchResult();
     const LibraryModel::CaptureResult r =
         biblioteca->applyCapture(linhas, DataFolder::filePath(LibraryFile::fileName()));
-    if (r == LibraryModel::CaptureResult::NothingFound)
+    if (r == LibraryModel::CaptureResult::NothingFound) {
+        // The library file was left as it was: the grid shows it again, and the operator hears why.
+        funcoes::mensagem(QStringLiteral("Nenhuma música encontrada nesta captura - a biblioteca continua como estava"));
+        carrega_biblioteca();
         return;
+    }
     StringGrid1->setCurrentIndex(biblioteca->index(0, LibraryModel::TitleColumn));
     if (r == LibraryModel::CaptureResult::WriteFailed)
         funcoes::mensagem(QStringLiteral("Erro ao Salvar Lista de Músicas"));

@@ -136,6 +136,8 @@ public:
     void mostra_tempo(const QString &texto);
     void alterna_modo_tempo();
     // The housekeeping tick's two steps for this deck.
+    // The deck holds no track: its caption is back and Play is off.
+    void sem_faixa();
     void arruma_lista_vazia();
     void arruma_estado();
 

@@ -76,6 +76,10 @@ bool Deck::carrega(bool quieto)
             canal->FreeStream();
             canal->LoadFile(path);
         } catch (...) {
+            // The previous track is gone from the player: its title and length go too, and
+            // Play stays off until something loads.
+            limpa_mixer();
+            sem_faixa();
             if (!quieto)
                 funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
             return false;
@@ -364,8 +368,12 @@ void Deck::tique()
 
 void Deck::arruma_lista_vazia()
 {
-    if (lista->count() != 0)
-        return;
+    if (lista->count() == 0)
+        sem_faixa();
+}
+
+void Deck::sem_faixa()
+{
     tocar->setEnabled(false);
     titulo->setText(QStringLiteral("Música:"));
 }

@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QFileInfo>
 #include <QTime>
 
@@ -23,6 +26,17 @@ QString &formatoAtual()
     return formato;
 }
 } // namespace
+
+bool traduzQt()
+{
+    static QTranslator tradutor;
+    if (!tradutor.isEmpty())
+        return true;
+    if (!tradutor.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&tradutor);
+}
 
 QString tituloAplicacao()
 {

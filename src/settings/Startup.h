@@ -12,6 +12,10 @@ namespace Startup {
 // The application title set while the splash is up.
 QString tituloAplicacao();
 
+// Qt's own texts (the buttons of the question boxes, the file dialogs) in Brazilian
+// Portuguese, as the console's own; false when the translation is not installed.
+bool traduzQt();
+
 // The version the window caption shows.
 QString versao(); // "5.1.5"
 // What `velarix --version` and `velarix --help` print.

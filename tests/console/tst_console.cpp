@@ -185,15 +185,22 @@ private slots:
         QVERIFY(!m->deck_a->canal->Loaded);
     }
 
+    // Loaded by hand after a good track: the good one's title and length do not stay behind
+    // a Play that could do nothing.
     void unplayableFileSaysSo()
     {
-        fillDeck(*m, 1, {writeFile("quebrado.mp3", "isto não é música")});
-        BoxAnswerer box;
+        fillDeck(*m, 1, {tracks.first(), writeFile("quebrado.mp3", "isto não é música")});
         m->deck_a->lista->setCurrentRow(0);
+        m->ListBox1Click();
+        QVERIFY(m->deck_a->canal->Loaded && m->deck_a->tocar->isEnabled());
+        BoxAnswerer box;
+        m->deck_a->lista->setCurrentRow(1);
         m->ListBox1Click();
         QCOMPARE(box.texts, QStringList{"Erro ao Carregar Mídia - Verifique !!"});
         QVERIFY(!m->deck_a->canal->Loaded);
         QCOMPARE(m->deck_a->titulo->text(), QString("Música:"));
+        QCOMPARE(m->deck_a->duracao->text(), QString("00:00"));
+        QVERIFY(!m->deck_a->tocar->isEnabled());
     }
 
     void seekWhilePaused()

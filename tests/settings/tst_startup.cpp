@@ -416,6 +416,14 @@ private slots:
         QVERIFY(!w.isVisible());
         QVERIFY(!w.tempo->Enabled()); // one tick only
     }
+
+    // Qt's own texts speak the console's language: the question boxes' buttons here.
+    void qtTextsInPortuguese()
+    {
+        QVERIFY2(Startup::traduzQt(), "qtbase_pt_BR.qm not found: scripts/install-deps.sh installs it");
+        QMessageBox box(QMessageBox::NoIcon, "t", "t", QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("Cancelar"));
+    }
 };
 
 VELARIX_TEST_MAIN(TstStartup)
