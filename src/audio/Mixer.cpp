@@ -116,8 +116,10 @@ void Mixer::render(float *out, int frames)
         if (activity == Stream::ActivePlaying || activity == Stream::ActiveStalled) {
             int frequency = kCardRate;
             s->attributes(&frequency, nullptr, nullptr);
-            // Enough for this block plus the converter's look-ahead margin.
-            s->fillAtLeast(int(std::ceil(frames * double(frequency) / kCardRate)) + 3 * kMaxBlock);
+            // Enough for this block plus the converter's look-ahead margin, and never less
+            // than a start waits for.
+            s->fillAtLeast(std::max(int(std::ceil(frames * double(frequency) / kCardRate)) + 3 * kMaxBlock,
+                                    Stream::kStartQueue));
         }
         if (!s->mixInto(out, frames))
             m_underruns.fetch_add(1, std::memory_order_relaxed);

@@ -331,6 +331,7 @@ void Stream::restartOutput(uint32_t gen)
     m_mixGen = gen;
     m_genStarted = false;
     m_genFlowing = false;
+    m_startWaits = 0;
     m_consumerEof = false;
     m_chunkOffset = 0;
     dropStale(gen);
@@ -639,6 +640,16 @@ bool Stream::mixInto(float *out, int frames)
         // from the very frame the position shows.
         m_peeked += sendAhead(out, m_peeked, frames, 0.f);
         return true;
+    }
+    // A start or a seek waits, silent, until a little is queued: a decoder that gets the
+    // processor late right after it must not run dry a block into the sound. Not forever: a
+    // file that delivers nothing more starts all the same and stalls as any other.
+    if (!m_genStarted && m_startWaits < kStartWaitBlocks) {
+        bool eof = false;
+        if (queuedFrames(m_mixGen, &eof) < kStartQueue && !eof) {
+            ++m_startWaits;
+            return true;
+        }
     }
     if (m_peeked > 0) {
         if (m_env > 0.f)

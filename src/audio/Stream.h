@@ -75,6 +75,10 @@ public:
     bool mixInto(float *out, int frames);
 
     static constexpr int kRampFrames = 256; // 5.8 ms
+    // Frames queued before a start or a seek sounds (186 ms; decoded in well under 1 ms by a
+    // decoder that has the processor), and the longest wait for them (372 ms).
+    static constexpr int kStartQueue = 8 * kMaxBlock;
+    static constexpr int kStartWaitBlocks = 16;
 
 private:
     struct Chunk
@@ -144,6 +148,7 @@ private:
     uint32_t m_mixGen = 0;
     bool m_genStarted = false;  // sound of this generation has reached the mixer
     bool m_genFlowing = false;  // and a whole block of it was sent: a dry queue now is a dropout
+    int m_startWaits = 0;       // blocks this generation waited for kStartQueue
     int m_chunkOffset = 0;
     bool m_consumerEof = false;
     int64_t m_inputPos = 0;     // source frame after the last one taken from the queue
