@@ -121,17 +121,18 @@ bool AudioEngine::init(int device)
 {
     if (m_devices.count(device))
         return true;
-    if (deviceDescription(device).trimmed().isEmpty())
+    const QString description = deviceDescription(device);
+    if (description.trimmed().isEmpty())
         return false;
     auto mixer = std::make_unique<Mixer>();
     // Device 1 is whatever the system calls its default output, not a named card.
-    const QString card = device == 1 ? QString() : deviceDescription(device);
+    const QString card = device == 1 ? QString() : description;
     if (!backend().start(device, card, mixer.get()))
         return false;
     Device &d = m_devices[device];
     d.mixer = std::move(mixer);
     d.card = card;
-    d.description = deviceDescription(device);
+    d.description = description;
     m_current = device;
     return true;
 }
@@ -196,7 +197,9 @@ std::vector<AudioEngine::CardChange> AudioEngine::watchCards()
     const QStringList cards = backend().descriptions().mid(1);
     for (auto &[device, d] : m_devices) {
         const bool mine = d.card.isEmpty() ? !cards.isEmpty() : cards.contains(d.card);
-        if (d.where == Where::Own && backend().lost(device)) {
+        // The back-end tells a card it stopped; a sound server may instead move the stream
+        // elsewhere when the card goes, which only the card list shows.
+        if (d.where == Where::Own && (backend().lost(device) || !mine)) {
             leaveCard(device, d);
             moveTo(device, d, d.standIn && !d.card.isEmpty() ? Where::Default : Where::Nowhere);
             changes.push_back({device, d.description, true, d.where == Where::Default});

@@ -57,7 +57,7 @@ std::unique_ptr<OutputBackend> OutputBackend::fromEnvironment()
 SdlBackend::~SdlBackend()
 {
     for (auto &entry : m_open)
-        SDL_CloseAudioDevice(entry.second.id);
+        SDL_CloseAudioDevice(entry.second);
     if (m_init)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
@@ -114,7 +114,7 @@ bool SdlBackend::start(int device, const QString &card, Mixer *mixer)
     const SDL_AudioDeviceID id = SDL_OpenAudioDevice(card.isEmpty() ? nullptr : name.constData(), 0, &want, &have, 0);
     if (id == 0)
         return false;
-    m_open[device] = {id, card};
+    m_open[device] = id;
     SDL_PauseAudioDevice(id, 0);
     return true;
 }
@@ -124,20 +124,15 @@ void SdlBackend::stop(int device)
     auto it = m_open.find(device);
     if (it == m_open.end())
         return;
-    SDL_CloseAudioDevice(it->second.id);
+    SDL_CloseAudioDevice(it->second);
     m_open.erase(it);
 }
 
 bool SdlBackend::lost(int device)
 {
+    // SDL stops a card it lost and keeps calling back in silence.
     auto it = m_open.find(device);
-    if (it == m_open.end())
-        return false;
-    // SDL stops a card it lost and keeps calling back in silence; a sound server may also
-    // move the stream elsewhere when the card goes, which only the card list shows.
-    if (SDL_GetAudioDeviceStatus(it->second.id) == SDL_AUDIO_STOPPED)
-        return true;
-    return !it->second.card.isEmpty() && !descriptions().mid(1).contains(it->second.card);
+    return it != m_open.end() && SDL_GetAudioDeviceStatus(it->second) == SDL_AUDIO_STOPPED;
 }
 
 // ---------------- paced virtual cards ----------------

@@ -22,7 +22,7 @@ public:
     // system's default output when `card` is empty. False if the card cannot be opened.
     virtual bool start(int device, const QString &card, Mixer *mixer) = 0;
     virtual void stop(int device) = 0;
-    // The card the device plays on has gone away (unplugged, or its sound server dropped it).
+    // The back-end stopped the card the device plays on (unplugged, or dropped by its server).
     virtual bool lost(int /*device*/) { return false; }
     // Offline cards are rendered by the caller and decode inline.
     virtual bool isOffline() const { return false; }
@@ -45,12 +45,7 @@ public:
 private:
     bool ensureInit();
     bool m_init = false;
-    struct Open
-    {
-        unsigned id;  // SDL device id
-        QString card; // empty: the system's default output
-    };
-    std::map<int, Open> m_open; // by device number
+    std::map<int, unsigned> m_open; // device number -> SDL device id
 };
 
 // A card that exists only as a clock: its own thread pulls the mix in real time, writing it
