@@ -60,8 +60,7 @@ void Acervo::BitBtn21Click()
             return;
         }
         // What is meant for the operator's ears never goes to the audience's card instead.
-        if (placa == m_console.device_cue && !m_console.placas->escuta_na_musica()
-            && !m_console.placas->escuta_disponivel()) {
+        if (placa == m_console.device_cue && m_console.placas->escuta_falta()) {
             m_console.Label7->setText(Placas::sem_escuta());
             return;
         }
@@ -140,7 +139,7 @@ void Acervo::SRColorButton1Click()
     if (canal_00->Playing)
         return;
     // Without its card, Cue can still be raised but not put down.
-    if (!cue_ativo && !m_console.placas->escuta_disponivel()) {
+    if (!cue_ativo && m_console.placas->escuta_falta()) {
         m_console.Label7->setText(Placas::sem_escuta());
         return;
     }
@@ -158,7 +157,7 @@ void Acervo::mostra_cue()
     if (m_console.placas->escuta_na_musica())
         cue_ativo = false;
     SRColorButton1->setChecked(cue_ativo);
-    if (m_console.placas->escuta_na_musica() || m_console.placas->escuta_disponivel()) {
+    if (!m_console.placas->escuta_falta()) {
         SRColorButton1->setText(QStringLiteral("Cue"));
         SRColorButton1->setFaceColor(cue_ativo ? QColor(255, 0, 0) : QColor(128, 128, 128));
         SRColorButton1->setTextColor(skin::captionLight());

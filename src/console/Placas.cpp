@@ -38,9 +38,9 @@ bool Placas::escuta_na_musica() const
     return escuta == m_console.device_transmissao || escuta == m_console.deck_a->canal->Device;
 }
 
-bool Placas::escuta_disponivel() const
+bool Placas::escuta_falta() const
 {
-    return !escuta_na_musica() && AudioEngine::instance().isPresent(m_console.device_cue);
+    return !escuta_na_musica() && !AudioEngine::instance().isPresent(m_console.device_cue);
 }
 
 void Placas::verifica()
@@ -66,7 +66,7 @@ void Placas::verifica()
                                                      : QStringLiteral(" - sem saída de som")));
     }
 
-    const bool falta = separada && !engine.isPresent(escuta);
+    const bool falta = escuta_falta();
     if (falta != m_escuta_faltava)
         m_console.Label7->setText(falta ? sem_escuta() : QStringLiteral("Escuta (Cue) disponível: ") + engine.cardInUse(escuta));
     m_escuta_faltava = falta;

@@ -17,8 +17,8 @@ public:
     void inicia();
     // The listening card is the card the decks play on: there is nothing apart to listen on.
     bool escuta_na_musica() const;
-    // The listening card is a card of its own, open and there.
-    bool escuta_disponivel() const;
+    // The listening card is a card of its own, and it is not there.
+    bool escuta_falta() const;
     void verifica();
     static QString sem_escuta();
 

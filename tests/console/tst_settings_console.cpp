@@ -470,7 +470,7 @@ private slots:
 
         // The card chosen for listening is taken at once: Cue goes down on it, not on the music card.
         QCOMPARE(m->device_cue, qint16(2));
-        QTRY_VERIFY(m->placas->escuta_disponivel());
+        QTRY_VERIFY(!m->placas->escuta_na_musica() && !m->placas->escuta_falta());
         QTest::mouseClick(m->acervo->SRColorButton1, Qt::LeftButton);
         QVERIFY(m->acervo->cue_ativo);
         QCOMPARE(m->acervo->SRColorButton1->faceColor(), QColor(255, 0, 0));
