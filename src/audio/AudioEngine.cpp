@@ -74,6 +74,9 @@ void AudioEngine::shutdown()
 {
     for (auto &e : m_streams)
         e.second.worker->release();
+    for (auto &e : m_opening)
+        e.second.worker->release();
+    m_opening.clear();
     if (m_backend)
         for (auto &d : m_devices)
             m_backend->stop(d.first);
@@ -250,28 +253,75 @@ bool AudioEngine::renderOffline(int device, float *out, int frames)
 
 uint32_t AudioEngine::streamCreateFile(const QString &path, Entry entry, QString *error)
 {
-    auto dev = m_devices.find(m_current);
-    if (dev == m_devices.end()) {
+    const uint32_t ticket = streamOpen(path, entry);
+    if (!ticket) {
         if (error)
             *error = QStringLiteral("device not initialised");
         return 0;
     }
-    const auto kind = entry == Entry::WindowsMedia ? Decoder::Entry::WindowsMedia : Decoder::Entry::Plain;
-    auto worker = StreamWorker::start(path, kind, !isOffline());
-    std::shared_ptr<Stream> stream = worker->waitOpened(kOpenWaitMs, error);
-    if (!stream) {
-        worker->release();
+    switch (streamOpening(ticket, kOpenWaitMs, error)) {
+    case Opening::Ready:
+        return ticket;
+    case Opening::Pending:
+        streamForget(ticket);
         return 0;
+    case Opening::Failed:
+        break;
+    }
+    return 0;
+}
+
+uint32_t AudioEngine::streamOpen(const QString &path, Entry entry)
+{
+    if (m_devices.find(m_current) == m_devices.end())
+        return 0;
+    const auto kind = entry == Entry::WindowsMedia ? Decoder::Entry::WindowsMedia : Decoder::Entry::Plain;
+    const uint32_t ticket = m_nextHandle++;
+    m_opening[ticket] = {nullptr, m_current, StreamWorker::start(path, kind, !isOffline())};
+    return ticket;
+}
+
+AudioEngine::Opening AudioEngine::streamOpening(uint32_t ticket, int ms, QString *error)
+{
+    auto it = m_opening.find(ticket);
+    if (it == m_opening.end()) {
+        if (m_streams.count(ticket))
+            return Opening::Ready;
+        if (error)
+            *error = QStringLiteral("no such opening");
+        return Opening::Failed;
+    }
+    Entry_ e = it->second;
+    bool answered = false;
+    std::shared_ptr<Stream> stream = e.worker->waitOpened(ms, error, &answered);
+    if (!answered)
+        return Opening::Pending;
+    m_opening.erase(it);
+    auto dev = m_devices.find(e.device);
+    if (!stream || dev == m_devices.end()) {
+        e.worker->release();
+        if (stream && error)
+            *error = QStringLiteral("device closed");
+        return Opening::Failed;
     }
     if (!dev->second.mixer->attach(stream)) {
-        worker->release();
+        e.worker->release();
         if (error)
             *error = QStringLiteral("too many streams on the device");
-        return 0;
+        return Opening::Failed;
     }
-    const uint32_t handle = m_nextHandle++;
-    m_streams[handle] = {stream, m_current, worker};
-    return handle;
+    e.stream = stream;
+    m_streams[ticket] = e;
+    return Opening::Ready;
+}
+
+void AudioEngine::streamForget(uint32_t ticket)
+{
+    auto it = m_opening.find(ticket);
+    if (it == m_opening.end())
+        return;
+    it->second.worker->release();
+    m_opening.erase(it);
 }
 
 std::shared_ptr<Stream> AudioEngine::find(uint32_t handle) const

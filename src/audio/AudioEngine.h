@@ -66,6 +66,13 @@ public:
     // Streams on the current device.
     enum class Entry { Plain, WindowsMedia };
     uint32_t streamCreateFile(const QString &path, Entry entry = Entry::Plain, QString *error = nullptr);
+    // The same without waiting: streamOpen starts opening and gives a ticket; streamOpening
+    // waits at most `ms` for it. Once Ready the ticket is the stream's handle; a Failed or
+    // forgotten ticket is gone.
+    enum class Opening { Pending, Ready, Failed };
+    uint32_t streamOpen(const QString &path, Entry entry);
+    Opening streamOpening(uint32_t ticket, int ms, QString *error = nullptr);
+    void streamForget(uint32_t ticket);
     bool streamFree(uint32_t handle);
     Entry streamEntry(uint32_t handle) const;
     bool getAttributes(uint32_t handle, int *frequency, int *volume, int *pan) const;
@@ -132,6 +139,7 @@ private:
         std::shared_ptr<StreamWorker> worker;
     };
     std::map<uint32_t, Entry_> m_streams;
+    std::map<uint32_t, Entry_> m_opening; // tickets: the stream is still null
     uint32_t m_nextHandle = 1;
 
     struct Fft;

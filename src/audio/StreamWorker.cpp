@@ -2,6 +2,7 @@
 
 #include "Stream.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -35,10 +36,13 @@ int StreamWorker::running()
     return g_running.load();
 }
 
-std::shared_ptr<Stream> StreamWorker::waitOpened(int ms, QString *error)
+std::shared_ptr<Stream> StreamWorker::waitOpened(int ms, QString *error, bool *answered)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_opened; })) {
+    const bool opened = m_wake.wait_for(lock, std::chrono::milliseconds(std::max(0, ms)), [this] { return m_opened; });
+    if (answered)
+        *answered = opened;
+    if (!opened) {
         if (error)
             *error = QStringLiteral("the file does not answer");
         return nullptr;

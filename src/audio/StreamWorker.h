@@ -22,8 +22,9 @@ public:
     // read-ahead full (the offline renderer decodes for itself instead).
     static std::shared_ptr<StreamWorker> start(const QString &path, Decoder::Entry entry, bool feed);
 
-    // Waits at most `ms` for the file to open. The primed stream, or null with the reason.
-    std::shared_ptr<Stream> waitOpened(int ms, QString *error);
+    // Waits at most `ms` for the file to open. The primed stream, or null with the reason;
+    // `answered` tells a refusal from a file still being waited for.
+    std::shared_ptr<Stream> waitOpened(int ms, QString *error, bool *answered = nullptr);
     // More sound is wanted now (a start or a seek).
     void wake();
     // The stream was freed, or its opening given up.

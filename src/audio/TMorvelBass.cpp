@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <utility>
 
 using audio::AudioEngine;
 
@@ -26,6 +27,7 @@ TMorvelBass::TMorvelBass(QObject *owner)
 
 TMorvelBass::~TMorvelBass()
 {
+    AbandonLoad();
     // Never leave a stream playing with nobody to stop it.
     if (Channel)
         AudioEngine::instance().streamFree(Channel);
@@ -138,6 +140,7 @@ void TMorvelBass::removeEffects(uint32_t handle)
 
 void TMorvelBass::FreeStream()
 {
+    AbandonLoad();
     if (Channel) {
         engine().setDevice(Device);
         const uint32_t freeing = Channel;
@@ -166,9 +169,38 @@ QString TMorvelBass::titleOf(const QString &path)
     return cut < 0 ? path : path.mid(cut + 1);
 }
 
+static QString eightBitRefused()
+{
+    return QStringLiteral("16-bit stereo sources only. Please select another.");
+}
+
 void TMorvelBass::LoadFile(const QString &path)
 {
+    BeginLoad(path);
+    QString why;
+    switch (PollLoad(AudioEngine::kOpenWaitMs, &why)) {
+    case LoadState::Loaded:
+        return;
+    case LoadState::Pending:
+        AbandonLoad();
+        why = QStringLiteral("the file does not answer");
+        break;
+    case LoadState::Idle:
+    case LoadState::Failed:
+        if (why == eightBitRefused()) {
+            funcoes::mensagem(why);
+            return;
+        }
+        break;
+    }
+    throw audio::LoadError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why).toStdString());
+}
+
+void TMorvelBass::BeginLoad(const QString &path)
+{
+    AbandonLoad();
     Playing = false;
+    Loaded = false;
     if (Channel) {
         removeEffects(Channel);
         engine().streamFree(Channel);
@@ -179,20 +211,51 @@ void TMorvelBass::LoadFile(const QString &path)
     engine().setBufferLength(1000);
     const auto entry = path.toUpper().contains(QLatin1String(".WMA")) ? AudioEngine::Entry::WindowsMedia
                                                                        : AudioEngine::Entry::Plain;
-    QString why;
-    Channel = engine().streamCreateFile(path, entry, &why);
-    if (!Channel)
-        throw audio::LoadError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why).toStdString());
+    m_ticket = engine().streamOpen(path, entry);
+    if (m_ticket)
+        m_loading = path;
+}
+
+TMorvelBass::LoadState TMorvelBass::PollLoad(int ms, QString *why)
+{
+    if (!m_ticket)
+        return LoadState::Idle;
+    QString reason;
+    switch (engine().streamOpening(m_ticket, ms, &reason)) {
+    case AudioEngine::Opening::Pending:
+        return LoadState::Pending;
+    case AudioEngine::Opening::Failed:
+        m_ticket = 0;
+        m_loading.clear();
+        if (why)
+            *why = reason;
+        return LoadState::Failed;
+    case AudioEngine::Opening::Ready:
+        break;
+    }
+    Channel = m_ticket;
+    m_ticket = 0;
+    const QString path = std::exchange(m_loading, QString());
     Title = titleOf(path);
     FileName = path;
     refreshCache();
     if (engine().isEightBit(Channel)) {
-        funcoes::mensagem(QStringLiteral("16-bit stereo sources only. Please select another."));
         engine().streamFree(Channel);
         Channel = 0;
-        return;
+        if (why)
+            *why = eightBitRefused();
+        return LoadState::Failed;
     }
     Loaded = true;
+    return LoadState::Loaded;
+}
+
+void TMorvelBass::AbandonLoad()
+{
+    if (m_ticket)
+        engine().streamForget(m_ticket);
+    m_ticket = 0;
+    m_loading.clear();
 }
 
 void TMorvelBass::Play()

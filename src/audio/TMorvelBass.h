@@ -62,6 +62,14 @@ public:
     void SetDevice(int device);
     void FreeStream();
     void LoadFile(const QString &path);
+    // Loading without waiting on the file: BeginLoad frees the current stream and starts
+    // opening `path`; PollLoad waits at most `ms` and, once the file opened, completes the
+    // load as LoadFile does. Another load, FreeStream or AbandonLoad drops a pending one.
+    enum class LoadState { Idle, Pending, Loaded, Failed };
+    void BeginLoad(const QString &path);
+    LoadState PollLoad(int ms, QString *why = nullptr);
+    void AbandonLoad();
+    QString LoadingFile() const { return m_loading; }
     void Play();
     void Pause();
     void Stop();
@@ -100,6 +108,8 @@ private:
     void refreshCache();
     void removeEffects(uint32_t handle);
 
+    uint32_t m_ticket = 0; // the opening in progress
+    QString m_loading;
     int m_frequency = 0;
     int m_volume = 0;
     int m_pan = 0;

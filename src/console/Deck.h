@@ -2,6 +2,7 @@
 // One deck of the desk: its widgets, its player, its programme list and the transport that
 // plays through it. Deck A and deck B are two of these; where deck B has always behaved
 // differently, its row of DeckTraits says so.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -114,8 +115,17 @@ public:
     bool carregado() const; // it holds an entry (its player has a title)
 
     // ---- transport ----
-    bool carrega(bool quieto = false);
-    bool prepara_entrada(QStringList *falhas);
+    bool carrega();
+    // Loading without the window waiting on the file (the automatic mix and hand-overs):
+    // abre starts opening the entry's file; abertura waits at most `espera_ms` and tells
+    // where it stands. Opened, the deck shows the track as carrega does; failed or still
+    // silent after kPrazoAberturaMs, it is cleared as a failed load is.
+    enum class Abertura { Nenhuma, Esperando, Aberta, Falhou };
+    static constexpr int kPrazoAberturaMs = 3000;
+    void abre(int linha);
+    Abertura abertura(int espera_ms);
+    // The entry loaded when the deck last stopped, still good unless its file went away.
+    bool ja_carregada(const QString &arquivo) const;
     void toca();
     void pausa();
     void para();
@@ -162,9 +172,11 @@ private:
     void constroi();
     void liga();
     QStringList titulos() const;
+    void mostra_carregada(const QString &arquivo);
     QString escolhe_arquivo(bool salvar, const QString &nome);
     Tform_mixer &m_console;
     DeckVisuals &m_visuais;
     QString m_nome_salvo;
     bool m_pressionada = false; // armed for a drag by a left press on the list
+    QElapsedTimer m_abrindo;    // since the opening in progress began
 };

@@ -23,39 +23,12 @@
 #include <QListWidget>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
-
-namespace {
-
-// While it lives (and is on), messages are dropped instead of shown.
-class MessagesHeld
-{
-public:
-    explicit MessagesHeld(bool on)
-        : m_on(on)
-        , m_saved(funcoes::messageHook())
-    {
-        if (m_on)
-            funcoes::setMessageHook([](const QString &) {});
-    }
-    ~MessagesHeld()
-    {
-        if (m_on)
-            funcoes::setMessageHook(m_saved);
-    }
-    MessagesHeld(const MessagesHeld &) = delete;
-    MessagesHeld &operator=(const MessagesHeld &) = delete;
-
-private:
-    bool m_on;
-    funcoes::MessageHook m_saved;
-};
-
-} // namespace
 
 // ---------------- load ----------------
 
-bool Deck::carrega(bool quieto)
+bool Deck::carrega()
 {
     try {
         const int row = lista->currentRow();
@@ -63,16 +36,13 @@ bool Deck::carrega(bool quieto)
             return false;
         const QString path = arquivos.value(row);
         if (!NativeName::exists(path)) {
-            if (!quieto)
-                funcoes::bip_mensagem(traits.arquivo_sem_nome
-                                          ? QStringLiteral("Arquivo Selecionado não localizado !!!")
-                                          : QStringLiteral("Arquivo ->") + path + QStringLiteral(" - Não Localizado !!"));
+            funcoes::bip_mensagem(traits.arquivo_sem_nome
+                                      ? QStringLiteral("Arquivo Selecionado não localizado !!!")
+                                      : QStringLiteral("Arquivo ->") + path + QStringLiteral(" - Não Localizado !!"));
             tocar->setEnabled(false);
             return false;
         }
         try {
-            // A quiet load (during a hand-over) holds back even the player's own messages.
-            const MessagesHeld held(quieto);
             canal->FreeStream();
             canal->LoadFile(path);
         } catch (...) {
@@ -80,48 +50,75 @@ bool Deck::carrega(bool quieto)
             // Play stays off until something loads.
             limpa_mixer();
             sem_faixa();
-            if (!quieto)
-                funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
+            funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));
             return false;
         }
-        if (traits.limpa_ao_carregar) {
-            limpa_grafico();
-            limpa_mixer();
-        }
-        posicao->setMaximum(int(canal->GetLength()));
-        velocidade->setEnabled(true);
-        balanco->setEnabled(true);
-        posicao->setEnabled(true);
-        duracao->setText(minutos_segundos(canal->GetLength()));
-        tocar->setEnabled(true);
-        lista->setToolTip(path.trimmed());
-        titulo->setText(canal->Title);
-        frequencia->setText(QString::number(canal->Frequency()));
+        mostra_carregada(path);
         return canal->Loaded && canal->Channel != 0;
     } catch (...) {
     }
     return false;
 }
 
-bool Deck::prepara_entrada(QStringList *falhas)
+void Deck::mostra_carregada(const QString &path)
 {
-    const int n = lista->count();
-    if (n == 0 || arquivos.size() < n)
-        return false;
-    int row = qBound(0, lista->currentRow(), n - 1);
-    for (int tried = 0; tried < n; ++tried, row = (row + 1) % n) {
-        if (lista->currentRow() != row)
-            lista->setCurrentRow(row);
-        const QString path = arquivos.at(row);
-        // The entry loaded when the deck last stopped is still good unless its file went away.
-        if (canal->Loaded && canal->Channel != 0 && canal->FileName == path && NativeName::exists(path))
-            return true;
-        if (carrega(true))
-            return true;
-        if (falhas)
-            falhas->append(TMorvelBass::titleOf(path));
+    if (traits.limpa_ao_carregar) {
+        limpa_grafico();
+        limpa_mixer();
     }
-    return false;
+    posicao->setMaximum(int(canal->GetLength()));
+    velocidade->setEnabled(true);
+    balanco->setEnabled(true);
+    posicao->setEnabled(true);
+    duracao->setText(minutos_segundos(canal->GetLength()));
+    tocar->setEnabled(true);
+    lista->setToolTip(path.trimmed());
+    titulo->setText(canal->Title);
+    frequencia->setText(QString::number(canal->Frequency()));
+}
+
+bool Deck::ja_carregada(const QString &arquivo) const
+{
+    return canal->Loaded && canal->Channel != 0 && canal->FileName == arquivo && NativeName::exists(arquivo);
+}
+
+void Deck::abre(int linha)
+{
+    if (linha < 0 || linha >= arquivos.size() || canal->Playing)
+        return;
+    const QString path = arquivos.at(linha);
+    if (canal->LoadingFile() == path)
+        return;
+    try {
+        canal->BeginLoad(path);
+    } catch (...) {
+        // No device: abertura() reports nothing opening, which the caller counts as a failure.
+    }
+    m_abrindo.start();
+}
+
+Deck::Abertura Deck::abertura(int espera_ms)
+{
+    const QString path = canal->LoadingFile();
+    if (path.isEmpty())
+        return Abertura::Nenhuma;
+    const int resta = int(std::max<qint64>(0, kPrazoAberturaMs - m_abrindo.elapsed()));
+    switch (canal->PollLoad(std::min(espera_ms, resta))) {
+    case TMorvelBass::LoadState::Loaded:
+        mostra_carregada(path);
+        return Abertura::Aberta;
+    case TMorvelBass::LoadState::Pending:
+        if (m_abrindo.elapsed() < kPrazoAberturaMs)
+            return Abertura::Esperando;
+        canal->AbandonLoad(); // a drive that stopped answering: skipped like a broken file
+        break;
+    case TMorvelBass::LoadState::Idle:
+    case TMorvelBass::LoadState::Failed:
+        break;
+    }
+    limpa_mixer();
+    sem_faixa();
+    return Abertura::Falhou;
 }
 
 // ---------------- play, pause, stop ----------------
@@ -129,6 +126,13 @@ bool Deck::prepara_entrada(QStringList *falhas)
 void Deck::toca()
 {
     m_console.Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
+    // The operator's Play takes the entry still opening in the background, as a load by hand
+    // would wait for it.
+    const QString abrindo = canal->LoadingFile();
+    if (!abrindo.isEmpty() && abertura(kPrazoAberturaMs) != Abertura::Aberta) {
+        m_console.mixagem->nao_tocou({TMorvelBass::titleOf(abrindo)});
+        return;
+    }
     if (!NativeName::exists(canal->FileName))
         return;
     if (QListWidgetItem *item = lista->currentItem())
@@ -245,12 +249,14 @@ void Deck::fim_da_faixa()
         m_console.mixagem->atualiza_mix();
     } catch (...) {
     }
-    // This runs inside the player's stop: during an automatic mix a box here would hold the
-    // show, so a failure is named on the status line instead, as hand-overs do.
-    const bool automatico = m_console.mixagem->auto_mix();
-    const int row = lista->currentRow();
-    if (!carrega(automatico) && automatico && row >= 0 && row < arquivos.size() && !canal->Playing)
-        m_console.mixagem->nao_tocou({TMorvelBass::titleOf(arquivos.at(row))});
+    // This runs inside the player's stop. During an automatic mix neither a box nor a file
+    // that does not answer may hold the show: the next entry opens in the background and a
+    // failure is named on the status line, as hand-overs do.
+    if (m_console.mixagem->auto_mix()) {
+        m_console.mixagem->prepara(*this);
+    } else {
+        carrega();
+    }
 }
 
 // ---------------- loop, seek, balance, frequency, effects ----------------

@@ -10,6 +10,7 @@
 #include "widgets/LedButton.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -22,6 +23,9 @@ Mixagem::Mixagem(Tform_mixer &console)
 {
     Tform_mixer &m = m_console;
     connect(m.Timer3, &QTimer::timeout, this, &Mixagem::Timer3Timer);
+    m_espera.setObjectName(QStringLiteral("espera_abertura"));
+    m_espera.setInterval(25);
+    connect(&m_espera, &QTimer::timeout, this, &Mixagem::acompanha);
     connect(m.LEDButton1, &QAbstractButton::clicked, this, &Mixagem::LEDButton1Click);
     connect(m.speedbutton1, &QAbstractButton::clicked, this, &Mixagem::SpeedButton1Click);
     connect(m.speedbutton2, &QAbstractButton::clicked, this, &Mixagem::SpeedButton2Click);
@@ -72,36 +76,115 @@ void Mixagem::nao_tocou(const QStringList &falhas, bool nenhuma)
                               + QStringLiteral("Não foi possível tocar: ") + falhas.join(QStringLiteral(", ")));
 }
 
-bool Mixagem::entra_no_ar(Deck &entra)
+void Mixagem::passa_vez(Deck &sai)
+{
+    if (!entrando())
+        comeca_entrada(*sai.outro, false);
+}
+
+void Mixagem::comeca_entrada(Deck &entra, bool manual)
 {
     // Nothing in that list played last time and nothing has been added since.
     if (entra.sem_entrada == entra.lista->count())
-        return false;
-    QStringList falhas;
-    if (entra.prepara_entrada(&falhas)) {
-        // Both decks at the master volume, whatever side the crossfader was left on.
-        FadePadro1Click();
-        entra.toca();
+        return;
+    m_entrada = {&entra, manual, 0, {}};
+    tenta(kEsperaMs);
+}
+
+void Mixagem::tenta(int espera_ms)
+{
+    QElapsedTimer gasto;
+    gasto.start();
+    Deck &e = *m_entrada.deck;
+    for (;;) {
+        // The operator started the deck meanwhile: the hand-over is theirs now.
+        if (e.tocando())
+            return termina_entrada();
+        const int n = e.lista->count();
+        if (n == 0 || e.arquivos.size() < n || m_entrada.tentadas >= n) {
+            e.sem_entrada = n;
+            if (!m_entrada.falhas.isEmpty())
+                nao_tocou(m_entrada.falhas, true);
+            return termina_entrada();
+        }
+        const int row = qBound(0, e.lista->currentRow(), n - 1);
+        if (e.lista->currentRow() != row)
+            e.lista->setCurrentRow(row);
+        const QString path = e.arquivos.at(row);
+        Deck::Abertura a = Deck::Abertura::Aberta;
+        if (!e.ja_carregada(path)) {
+            e.abre(row);
+            a = e.abertura(int(std::max<qint64>(0, espera_ms - gasto.elapsed())));
+        }
+        if (a == Deck::Abertura::Esperando) {
+            m_espera.start();
+            return;
+        }
+        if (a == Deck::Abertura::Aberta && no_ar())
+            return;
+        m_entrada.falhas.append(TMorvelBass::titleOf(path));
+        ++m_entrada.tentadas;
+        e.lista->setCurrentRow((row + 1) % n);
     }
-    if (!entra.tocando()) {
-        entra.sem_entrada = entra.lista->count();
-        if (!falhas.isEmpty())
-            nao_tocou(falhas, true);
+}
+
+bool Mixagem::no_ar()
+{
+    Deck &e = *m_entrada.deck;
+    // Both decks at the master volume, whatever side the crossfader was left on.
+    FadePadro1Click();
+    e.toca();
+    if (!e.tocando())
         return false;
+    e.sem_entrada = -1;
+    if (!m_entrada.falhas.isEmpty())
+        nao_tocou(m_entrada.falhas);
+    // The outgoing deck fades only once the incoming one really plays.
+    Deck &sai = *e.outro;
+    if (sai.tocando()) {
+        sai.canal->FadeOut(m_console.tempo_fade);
+        sai.saindo = true;
+        if (m_entrada.manual) {
+            sai.tocar->setEnabled(false);
+            sai.parar->setEnabled(false);
+        }
     }
-    entra.sem_entrada = -1;
-    if (!falhas.isEmpty())
-        nao_tocou(falhas);
+    termina_entrada();
     return true;
 }
 
-void Mixagem::passa_vez(Deck &sai)
+void Mixagem::termina_entrada()
 {
-    // The outgoing deck fades only once the incoming one really plays.
-    if (!entra_no_ar(*sai.outro))
-        return;
-    sai.canal->FadeOut(m_console.tempo_fade);
-    sai.saindo = true;
+    m_entrada = {};
+}
+
+void Mixagem::prepara(Deck &d)
+{
+    d.abre(d.lista->currentRow());
+    segue(d, kEsperaMs);
+    acompanha();
+}
+
+void Mixagem::segue(Deck &d, int espera_ms)
+{
+    const QString path = d.canal->LoadingFile();
+    if (d.abertura(espera_ms) == Deck::Abertura::Falhou)
+        nao_tocou({TMorvelBass::titleOf(path)});
+}
+
+void Mixagem::acompanha()
+{
+    if (entrando())
+        tenta(kEsperaMs / 4);
+    for (Deck *d : {m_console.deck_a.get(), m_console.deck_b.get()})
+        if (d != m_entrada.deck)
+            segue(*d, 0);
+    const bool abrindo = !m_console.deck_a->canal->LoadingFile().isEmpty()
+                         || !m_console.deck_b->canal->LoadingFile().isEmpty();
+    if (abrindo)
+        m_espera.start();
+    else
+        m_espera.stop();
 }
 
 void Mixagem::atualiza_mix()
@@ -130,6 +213,11 @@ void Mixagem::LEDButton1Click()
         d->loop->setChecked(false);
     }
     Ajustes::habilita_mixagem(on);
+    // An automatic hand-over still waiting on a file is not the operator's wish any more.
+    if (!on && entrando() && !m_entrada.manual) {
+        m_entrada.deck->canal->AbandonLoad();
+        termina_entrada();
+    }
     m_console.LEDButton2->setChecked(on);
     if (on) {
         for (Deck *d : {m_console.deck_b.get(), m_console.deck_a.get()})
@@ -181,19 +269,14 @@ void Mixagem::passa_a_mao(Deck &entra)
 {
     Deck &sai = *entra.outro;
     // A deck that has just taken over is never started again from its beginning.
-    if (entra.tocando())
+    if (entra.tocando() || entrando())
         return;
     if (!sai.tocando()) {
         entra.toca();
         return;
     }
     entra.sem_entrada = -1; // the operator asks again: the whole list is tried again
-    if (!entra_no_ar(entra))
-        return;
-    sai.canal->FadeOut(m_console.tempo_fade);
-    sai.tocar->setEnabled(false);
-    sai.parar->setEnabled(false);
-    sai.saindo = true;
+    comeca_entrada(entra, true);
 }
 
 void Mixagem::FadeMix1Click()

@@ -5,6 +5,8 @@
 #include "MixDecision.h"
 
 #include <QObject>
+#include <QStringList>
+#include <QTimer>
 
 class Deck;
 class Tform_mixer;
@@ -19,11 +21,19 @@ public:
     mixagem::Regras regras() const;
     // What the clock of `sai` should do about the other deck on this tick.
     mixagem::Motivo decide(const Deck &sai, quint32 duracao, quint32 posicao) const;
-    // Starts the other deck and, once it really plays, fades `sai` out.
+    // Starts the other deck on its first entry that plays, centring the crossfader first,
+    // and once it really plays fades `sai` out. The entries' files are opened without the
+    // window waiting on them: an answer within kEsperaMs is taken at once, a later one on a
+    // following tick. When none plays, the failures are named on the status line and `sai`
+    // plays on.
     void passa_vez(Deck &sai);
-    // Starts `entra` on its first entry that plays, centring the crossfader first; false
-    // (failure named on the status line) when none plays.
-    bool entra_no_ar(Deck &entra);
+    // Opens `d`'s selected entry in the background (a deck's next entry after its end during
+    // an automatic mix); a failure is named on the status line.
+    void prepara(Deck &d);
+    // Follows the openings in progress.
+    void acompanha();
+    bool entrando() const { return m_entrada.deck != nullptr; }
+    static constexpr int kEsperaMs = 40;
     // Mix A and Mix B are enabled exactly while their own deck does not play.
     void atualiza_mix();
     // Names on the status line the entries that could not be played.
@@ -39,5 +49,22 @@ public:
 
 private:
     void passa_a_mao(Deck &entra);
+    void comeca_entrada(Deck &entra, bool manual);
+    void tenta(int espera_ms);
+    void segue(Deck &d, int espera_ms); // a background opening that no hand-over waits for
+    bool no_ar();
+    void termina_entrada();
+
+    // The hand-over in progress: the incoming deck, whether the operator asked for it, the
+    // entries tried so far and the titles of those that failed.
+    struct Entrada
+    {
+        Deck *deck = nullptr;
+        bool manual = false;
+        int tentadas = 0;
+        QStringList falhas;
+    };
     Tform_mixer &m_console;
+    Entrada m_entrada;
+    QTimer m_espera; // polls the openings while any is in progress
 };

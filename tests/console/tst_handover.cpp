@@ -2,6 +2,7 @@
 // entries in the incoming list, the crossfader left at one end, the Mix buttons right after
 // an automatic hand-over, and seeking by dragging.
 #include "ConsoleHarness.h"
+#include "StuckPipe.h"
 #include "TestSupport.h"
 #include "settings/uform_config.h"
 #include "widgets/ColorButton.h"
@@ -206,6 +207,52 @@ private slots:
         QTest::qWait(400);
         const Heard h = lastSecondsOnAir(0.3);
         QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40, qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+    }
+
+    // Entries on a drive that stopped answering (pipes that never deliver), one as deck B's
+    // first entry and one as deck A's next: the window keeps answering, each is skipped after
+    // 3 s as a broken file is, and the air carries deck A and then deck B throughout.
+    void aDeadDriveHoldsNeitherTheWindowNorTheAir()
+    {
+        StuckPipe deadB(fixtureDir() + "/parado_b.wav", 0, 44100), deadA(fixtureDir() + "/parado_a.wav", 0, 44100);
+        QVERIFY(deadA.ok() && deadB.ok());
+        const QString a440long = tone("a440_12.mp3", 440, 12);
+        fillDeck(*m, 1, {a440long, deadA.path()});
+        fillDeck(*m, 2, {deadB.path(), b1000});
+        m->deck_b->lista->setCurrentRow(0);
+        BoxAnswerer boxes;
+        start(1);
+        QElapsedTimer clock;
+        qint64 last = 0, longest = 0;
+        QTimer beat;
+        beat.setInterval(10);
+        connect(&beat, &QTimer::timeout, [&] {
+            longest = std::max(longest, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        QVERIFY(m->deck_a->canal->SetPosition(8600));
+        clock.start();
+        beat.start();
+        QTest::qWait(1500);
+        QVERIFY(!m->deck_b->canal->Playing && m->deck_a->canal->Playing && !m->deck_a->saindo);
+        Heard h = lastSecondsOnAir(0.3);
+        QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 440) < 30, qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 4000);
+        const qint64 skippedAfter = clock.elapsed();
+        QVERIFY2(skippedAfter >= Deck::kPrazoAberturaMs - 100, qPrintable(QString::number(skippedAfter)));
+        QCOMPARE(m->deck_b->lista->currentRow(), 1);
+        QVERIFY2(m->Label7->text().contains("parado_b.wav"), qPrintable(m->Label7->text()));
+        // Deck A ends; its next entry is the other dead one, named once it has been given up.
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(m->Label7->text() == "Não foi possível tocar: parado_a.wav", 5000);
+        QVERIFY(!m->deck_a->tocar->isEnabled());
+        h = lastSecondsOnAir(0.3);
+        QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40, qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+        qInfo("window's longest stall: %lld ms; dead entry skipped after %lld ms", longest, skippedAfter);
+        // A window held by the open would stall for seconds; scheduling on a busy machine
+        // alone stays far below this.
+        QVERIFY2(longest < 400, qPrintable(QString::number(longest)));
+        QCOMPARE(boxes.texts, QStringList());
     }
 
     void automaticHandOverCentresTheCrossfader()

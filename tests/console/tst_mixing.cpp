@@ -90,7 +90,7 @@ private slots:
         // Deck A fades out, stops by itself and waits with its next entry.
         QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
         QCOMPARE(m->deck_a->lista->currentRow(), 1);
-        QVERIFY(m->deck_a->canal->Loaded);
+        QTRY_VERIFY(m->deck_a->canal->Loaded);
         QVERIFY(m->deck_b->canal->Playing);
     }
 
