@@ -2,7 +2,7 @@
 # Installs the Debian packages the console needs to build, run and test, when missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libavformat-dev libavcodec-dev
-  libavutil-dev libswresample-dev libsdl2-dev libsoxr-dev ffmpeg
+  libavutil-dev libswresample-dev libsdl2-dev libsoxr-dev libebur128-dev libqt6sql6-sqlite ffmpeg
   xvfb xauth imagemagick fonts-dejavu-core desktop-file-utils pulseaudio pulseaudio-utils
   qt6-translations-l10n)
 missing=()

@@ -2,6 +2,7 @@
 // and its stop at a bad value, the 30 written lines, and the shortcut file's rules.
 #include "TestSupport.h"
 #include "cartridge/Shortcuts.h"
+#include "settings/Extras.h"
 #include "settings/SettingsFile.h"
 
 #include <QDir>
@@ -174,6 +175,32 @@ private slots:
         QVERIFY(!d.grava(path));
         QVERIFY(QFileInfo(path).isDir());
         QDir(path).removeRecursively();
+    }
+
+    void extrasFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("EXTRAS.INI");
+        Extras::Valores v = Extras::carrega(path);
+        QVERIFY(!v.normalizar && !v.cortar_silencio);
+        QCOMPARE(v.alvo_lufs, -14);
+
+        v = {true, -18, true};
+        QVERIFY(Extras::grava(v, path));
+        QCOMPARE(readBytes(path), QByteArray("NORMALIZAR=1\r\nALVO_LUFS=-18\r\nCORTAR_SILENCIO=1\r\n"));
+        const Extras::Valores lido = Extras::carrega(path);
+        QVERIFY(lido.normalizar && lido.cortar_silencio);
+        QCOMPARE(lido.alvo_lufs, -18);
+
+        // Each value that makes no sense falls back on its own default.
+        writeBytes(path, "\xff\xfe garbage\nNORMALIZAR=2\nALVO_LUFS=loud\nCORTAR_SILENCIO= 1 \n");
+        v = Extras::carrega(path);
+        QVERIFY(!v.normalizar && v.cortar_silencio);
+        QCOMPARE(v.alvo_lufs, -14);
+        QCOMPARE(Extras::le_linhas({"ALVO_LUFS=-40"}).alvo_lufs, -23);
+        QCOMPARE(Extras::le_linhas({"ALVO_LUFS=0"}).alvo_lufs, -8);
+        QCOMPARE(Extras::le_linhas({"ALVO_LUFS=-9999999999"}).alvo_lufs, -14);
+        QCOMPARE(Extras::monta_linhas({false, 5, false})[1], QString("ALVO_LUFS=-8"));
     }
 };
 
