@@ -366,6 +366,15 @@ bool AudioEngine::setAttributes(uint32_t handle, int frequency, int volume, int 
     return s && s->setAttributes(frequency, volume, pan);
 }
 
+bool AudioEngine::setGainDb(uint32_t handle, double db)
+{
+    auto s = find(handle);
+    if (!s)
+        return false;
+    s->setGain(float(std::pow(10.0, db / 20.0)));
+    return true;
+}
+
 bool AudioEngine::isEightBit(uint32_t handle) const
 {
     auto s = find(handle);

@@ -77,6 +77,7 @@ public:
     Entry streamEntry(uint32_t handle) const;
     bool getAttributes(uint32_t handle, int *frequency, int *volume, int *pan) const;
     bool setAttributes(uint32_t handle, int frequency, int volume, int pan);
+    bool setGainDb(uint32_t handle, double db);
     bool isEightBit(uint32_t handle) const;
     int sourceRate(uint32_t handle) const;
     int sourceChannels(uint32_t handle) const;

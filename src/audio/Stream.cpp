@@ -62,6 +62,11 @@ bool Stream::setAttributes(int frequency, int volume, int pan)
     return true;
 }
 
+void Stream::setGain(float linear)
+{
+    m_level.store(std::isfinite(linear) ? std::clamp(linear, 0.f, 16.f) : 1.f, std::memory_order_relaxed);
+}
+
 void Stream::attributes(int *frequency, int *volume, int *pan) const
 {
     if (frequency)
@@ -620,7 +625,7 @@ bool Stream::mixInto(float *out, int frames)
         return true;
 
     // Volume and pan glide over the block, so a fader move never clicks.
-    const float vol = float(m_volume.load(std::memory_order_relaxed)) / 100.f;
+    const float vol = float(m_volume.load(std::memory_order_relaxed)) / 100.f * m_level.load(std::memory_order_relaxed);
     const int pan = m_pan.load(std::memory_order_relaxed);
     const float gl = vol * (pan > 0 ? float(100 - pan) / 100.f : 1.f);
     const float gr = vol * (pan < 0 ? float(100 + pan) / 100.f : 1.f);

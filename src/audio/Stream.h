@@ -40,6 +40,9 @@ public:
     // ---- UI thread ----
     bool setAttributes(int frequency, int volume, int pan);
     void attributes(int *frequency, int *volume, int *pan) const;
+    // A gain on top of the volume (loudness normalisation), linear, 0 to 16.
+    void setGain(float linear);
+    float gain() const { return m_level.load(std::memory_order_relaxed); }
     void play();
     void pause();
     void stop();
@@ -125,6 +128,7 @@ private:
     bool m_eightBit = false;
 
     std::atomic<int> m_frequency{0}, m_volume{100}, m_pan{0};
+    std::atomic<float> m_level{1.f};
     std::atomic<int> m_state{Stopped};
     std::atomic<bool> m_stalled{false};
     std::atomic<uint32_t> m_gen{1};

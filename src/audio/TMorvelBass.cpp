@@ -310,6 +310,12 @@ void TMorvelBass::DoStop()
         OnStop(this);
 }
 
+void TMorvelBass::SetGain(double db)
+{
+    if (Channel)
+        engine().setGainDb(Channel, db);
+}
+
 void TMorvelBass::FadeOut(int duration)
 {
     if (!Playing || Paused || !FadeTimer || FadeTimer->Enabled())

@@ -74,6 +74,9 @@ public:
     void Pause();
     void Stop();
     void FadeOut(int duration);
+    // A gain on top of the volume for the stream loaded now (loudness normalisation); set it
+    // before Play, as a change while playing is heard.
+    void SetGain(double db);
     uint32_t GetLength();
     uint32_t GetPosition();
     bool SetPosition(uint32_t ms);

@@ -2,6 +2,7 @@
 // any shortcut) stops it.
 #include "Cartucheira.h"
 
+#include "UMIXER.h"
 #include "audio/TMorvelBass.h"
 #include "cartridge/Shortcuts.h"
 #include "library/NativeName.h"
@@ -23,6 +24,7 @@ void Cartucheira::play_atalho(const QString &caminho)
     try {
         canal_atalho->FreeStream();
         canal_atalho->LoadFile(caminho);
+        canal_atalho->SetGain(m_console.nivelamento->ganho(caminho));
         canal_atalho->Play();
     } catch (...) {
         funcoes::mensagem(QStringLiteral("Erro ao Carregar Mídia - Verifique !!"));

@@ -319,6 +319,7 @@ void Cartucheira::CartucheiraClick()
     if (NativeName::exists(arquivo)) {
         if (!carrega_cartucho(n))
             return;
+        p->SetGain(m_console.nivelamento->ganho(arquivo));
         p->Play();
         if (!p->Playing)
             return;

@@ -39,7 +39,7 @@ void avisa_clipe(QLabel *status, const QString &caminho)
 
 void Acervo::BitBtn21Click()
 {
-    m_console.Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
+    m_console.Label7->setText(Tform_mixer::legendaPadrao());
     try {
         if (canal_00->Playing)
             return;
@@ -74,6 +74,7 @@ void Acervo::BitBtn21Click()
             // A refused source has already told the operator why.
             if (!canal_00->Loaded)
                 return;
+            canal_00->SetGain(m_console.nivelamento->ganho(caminho));
             canal_00->Play();
             bitbtn21->setEnabled(false);
             bitbtn23->setEnabled(true);

@@ -203,6 +203,16 @@ void Deck::constroi()
 void Deck::liga()
 {
     connect(lista, &QListWidget::itemClicked, this, [this] { carrega(); });
+    // What the deck plays next is analysed first, the rest of its list after.
+    connect(lista, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (m_console.nivelamento)
+            m_console.nivelamento->selecionada(arquivos.value(row));
+    });
+    for (auto sinal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(lista->model(), sinal, this, [this] {
+            if (m_console.nivelamento)
+                m_console.nivelamento->listas_mudaram();
+        });
     connect(lista, &QListWidget::itemDoubleClicked, this, &Deck::duplo_clique);
     connect(tocar, &QAbstractButton::clicked, this, &Deck::toca);
     connect(pausar, &QAbstractButton::clicked, this, &Deck::pausa);

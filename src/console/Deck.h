@@ -127,6 +127,8 @@ public:
     // The entry loaded when the deck last stopped, still good unless its file went away.
     bool ja_carregada(const QString &arquivo) const;
     void toca();
+    // A hand-over's start: from `ms` into the track (its first sound when trimming is on).
+    void toca_desde(quint32 ms);
     void pausa();
     void para();
     void fim_da_faixa();

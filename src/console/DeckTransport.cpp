@@ -125,7 +125,12 @@ Deck::Abertura Deck::abertura(int espera_ms)
 
 void Deck::toca()
 {
-    m_console.Label7->setText(QStringLiteral("Quorvanti Velarix-Pro"));
+    toca_desde(0);
+}
+
+void Deck::toca_desde(quint32 ms)
+{
+    m_console.Label7->setText(Tform_mixer::legendaPadrao());
     // The operator's Play takes the entry still opening in the background, as a load by hand
     // would wait for it.
     const QString abrindo = canal->LoadingFile();
@@ -143,7 +148,8 @@ void Deck::toca()
     m_console.aplica_equalizador(canal);
     freq_padrao = canal->Frequency();
     velocidade->setValue(freq_padrao);
-    canal->SetPosition(0);
+    canal->SetPosition(ms);
+    canal->SetGain(m_console.nivelamento->ganho(canal->FileName));
     canal->Play();
     // A player that holds no stream starts nothing: the deck must not look as if it played.
     if (!canal->Playing)

@@ -64,7 +64,8 @@ mixagem::Motivo Mixagem::decide(const Deck &sai, quint32 duracao, quint32 posica
     s.saindo = sai.saindo;
     s.outro_tocando = sai.outro->tocando();
     s.entradas_do_outro = sai.outro->lista->count();
-    s.duracao = duracao;
+    // With trimming on, the time to mix counts back from the track's last sound.
+    s.duracao = m_console.nivelamento->fim(sai.canal->FileName, duracao, posicao);
     s.posicao = posicao;
     s.nivel = sai.barra->value();
     return mixagem::decide(s, regras());
@@ -133,7 +134,7 @@ bool Mixagem::no_ar()
     Deck &e = *m_entrada.deck;
     // Both decks at the master volume, whatever side the crossfader was left on.
     FadePadro1Click();
-    e.toca();
+    e.toca_desde(m_console.nivelamento->inicio(e.canal->FileName));
     if (!e.tocando())
         return false;
     e.sem_entrada = -1;
@@ -272,7 +273,7 @@ void Mixagem::passa_a_mao(Deck &entra)
     if (entra.tocando() || entrando())
         return;
     if (!sai.tocando()) {
-        entra.toca();
+        entra.toca_desde(m_console.nivelamento->inicio(entra.canal->FileName));
         return;
     }
     entra.sem_entrada = -1; // the operator asks again: the whole list is tried again

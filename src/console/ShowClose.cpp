@@ -74,6 +74,7 @@ void Tform_mixer::FormShow()
                           + QStringLiteral("\r") + erro + QStringLiteral("\rSerão usados os valores padrão"));
     QStringList lidas;
     const QString falhou = le_valores(linhas, &v, &lidas);
+    nivelamento->carrega();
 
     deck_a->grafico = qint16(quint16(v.grafico01));
     deck_b->grafico = qint16(quint16(v.grafico02));
@@ -177,5 +178,6 @@ void Tform_mixer::FormClose(QCloseEvent *event)
         BitBtn9Click();
     if (!TextFile::writeLines(caminhoConfiguracao(), linhas))
         funcoes::mensagem(QStringLiteral("Erro ao Gravar arquivo do sistema"));
+    nivelamento->grava();
     event->accept();
 }

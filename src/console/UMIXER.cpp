@@ -56,7 +56,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     buildMiddle();
     Panel9 = frame(this, "Panel9", QRect(3, 640, 1011, 69), QColor(0, 0, 0));
     Panel9->setToolTip(QStringLiteral("Dica: Poderá arrastar áudios para os Cartuchos"));
-    Label7 = label(Panel9, QStringLiteral("Quorvanti Velarix-Pro"), QRect(6, 4, 504, 20), "Label7");
+    Label7 = label(Panel9, legendaPadrao(), QRect(6, 4, 504, 20), "Label7");
     Label7->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
     cartucheira = std::make_unique<Cartucheira>(*this);
 
@@ -75,6 +75,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
 
     mixagem = std::make_unique<Mixagem>(*this);
     placas = std::make_unique<Placas>(*this);
+    nivelamento = std::make_unique<Nivelamento>(*this);
     wireMiddle();
 }
 
@@ -82,6 +83,7 @@ Tform_mixer::~Tform_mixer()
 {
     // The parts go while the widgets they watch are still there; their filters, connections
     // and players' callbacks go with them.
+    nivelamento.reset();
     placas.reset();
     cartucheira.reset();
     mixagem.reset();

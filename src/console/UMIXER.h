@@ -7,6 +7,7 @@
 #include "Cartucheira.h"
 #include "Deck.h"
 #include "Mixagem.h"
+#include "Nivelamento.h"
 #include "Placas.h"
 #include "audio/TMorvelBass.h"
 
@@ -57,6 +58,9 @@ public:
     std::unique_ptr<Mixagem> mixagem;
     std::unique_ptr<Cartucheira> cartucheira;
     std::unique_ptr<Placas> placas;
+    std::unique_ptr<Nivelamento> nivelamento;
+    // The status line when it has nothing to say.
+    static QString legendaPadrao() { return QStringLiteral("Quorvanti Velarix-Pro"); }
     // Deck 1 is A; any other number is B, as the desk has always counted.
     Deck &deck(int numero) const { return numero == 1 ? *deck_a : *deck_b; }
 

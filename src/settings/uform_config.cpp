@@ -67,12 +67,12 @@ Tform_config::Tform_config(QWidget *parent)
 {
     setObjectName(QStringLiteral("form_config"));
     setWindowTitle(QStringLiteral("Configurações"));
-    setFixedSize(715, 366);
+    setFixedSize(715, 426);
     setStyleSheet(QStringLiteral(
         "QDialog { background: black; } QWidget#Panel1 { background: rgb(8, 24, 64); }"
         "QLabel, QCheckBox, QGroupBox { color: #e4ecf4; } QGroupBox { border: 1px solid #2c4a7a; margin-top: 8px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 6px; }"));
-    auto *panel = named(new QWidget(this), "Panel1", QRect(0, 0, 715, 366));
+    auto *panel = named(new QWidget(this), "Panel1", QRect(0, 0, 715, 426));
     Panel1 = panel;
     panel->setAttribute(Qt::WA_StyledBackground);
     panel->installEventFilter(this);
@@ -141,10 +141,22 @@ Tform_config::Tform_config(QWidget *parent)
     auto *percent = new QLabel(QStringLiteral("%"), mixing);
     percent->setGeometry(204, 30, 16, 16);
 
-    BitBtn3 = named(new QPushButton(QStringLiteral("Restaurar Padrão"), panel), "BitBtn3", QRect(12, 320, 140, 30));
-    BitBtn1 = named(new QPushButton(QStringLiteral("OK"), panel), "BitBtn1", QRect(500, 320, 90, 30));
-    BitBtn2 = named(new QPushButton(QStringLiteral("Cancelar"), panel), "BitBtn2", QRect(600, 320, 100, 30));
-    Image1 = named(new QLabel(panel), "Image1", QRect(360, 262, 200, 48),
+    auto *volume = new QGroupBox(QStringLiteral("<Volume e Silêncio>"), panel);
+    volume->setGeometry(360, 256, 340, 76);
+    CheckNormalizar = named(new QCheckBox(QStringLiteral("Normalizar volume"), volume), "CheckNormalizar",
+                            QRect(10, 22, 150, 20), QStringLiteral("Todas as músicas no mesmo volume (EBU R128)"));
+    SpinAlvo = named(new QSpinBox(volume), "SpinAlvo", QRect(170, 20, 100, 24), QStringLiteral("Volume alvo"));
+    SpinAlvo->setRange(Extras::kAlvoMinimo, Extras::kAlvoMaximo);
+    SpinAlvo->setSuffix(QStringLiteral(" LUFS"));
+    SpinAlvo->setValue(Extras::kAlvoPadrao);
+    CheckCortarSilencio = named(new QCheckBox(QStringLiteral("Cortar silêncio"), volume), "CheckCortarSilencio",
+                                QRect(10, 48, 200, 20),
+                                QStringLiteral("A mixagem conta do fim do som e começa a música no primeiro som"));
+
+    BitBtn3 = named(new QPushButton(QStringLiteral("Restaurar Padrão"), panel), "BitBtn3", QRect(12, 380, 140, 30));
+    BitBtn1 = named(new QPushButton(QStringLiteral("OK"), panel), "BitBtn1", QRect(500, 380, 90, 30));
+    BitBtn2 = named(new QPushButton(QStringLiteral("Cancelar"), panel), "BitBtn2", QRect(600, 380, 100, 30));
+    Image1 = named(new QLabel(panel), "Image1", QRect(360, 338, 200, 36),
                    QStringLiteral("VISITE NOSSO SITE:\r\n") + Tform_mixer::enderecoSite());
     Image1->setPixmap(SitePicture::figura_site(Image1->size(), Tform_mixer::enderecoSite()));
     BitBtn1->setDefault(true);
@@ -194,6 +206,10 @@ void Tform_config::FormShow()
         ComboBox1->setCurrentIndex(m->device_transmissao - 1 < count ? m->device_transmissao - 1 : -1);
         ComboBox2->setCurrentIndex(m->device_cue - 1 < count ? m->device_cue - 1 : -1);
     }
+    const Extras::Valores &extras = m->nivelamento->valores();
+    CheckNormalizar->setChecked(extras.normalizar);
+    SpinAlvo->setValue(extras.alvo_lufs);
+    CheckCortarSilencio->setChecked(extras.cortar_silencio);
     TrackBar1->setValue(m->tempo_fade);
     // Also when the position did not change: the label must show the fade OK will store.
     TrackBar1Change();
@@ -224,6 +240,7 @@ void Tform_config::BitBtn1Click()
         if (ComboBox2->currentIndex() >= 0)
             m->device_cue = qint16(ComboBox2->currentIndex() + 1);
         m->tempo_fade = Label7->text().toInt();
+        m->nivelamento->define({CheckNormalizar->isChecked(), SpinAlvo->value(), CheckCortarSilencio->isChecked()});
         if (mudou) {
             // The close asks first and stops the decks only when the operator confirms it;
             // a cancelled exit leaves the music playing.
@@ -256,6 +273,9 @@ void Tform_config::BitBtn3Click()
     Checkbox3->setChecked(false);
     checkbox_wma->setChecked(false);
     Checkbox1->setChecked(false);
+    CheckNormalizar->setChecked(false);
+    SpinAlvo->setValue(Extras::kAlvoPadrao);
+    CheckCortarSilencio->setChecked(false);
 }
 
 bool Tform_config::eventFilter(QObject *watched, QEvent *event)

@@ -29,6 +29,8 @@ public:
     QCheckBox *Checkbox4, *Checkbox3, *checkbox_wma, *Checkbox1;
     QSlider *MMSwitch1;
     QSpinBox *RxSpinEdit7, *RxSpinEdit1;
+    QCheckBox *CheckNormalizar, *CheckCortarSilencio;
+    QSpinBox *SpinAlvo;
     QPushButton *BitBtn3, *BitBtn1, *BitBtn2;
     QLabel *Image1;
     bool devices_alterados = false;

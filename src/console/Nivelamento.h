@@ -1,0 +1,49 @@
+#pragma once
+// Loudness normalisation and silence trimming: the options kept in EXTRAS.INI, the background
+// analysis of what the decks will play (their selected entries first, then the rest of their
+// lists), and the gain and the span of sound the players take from it. A file not analysed
+// in time plays as it is.
+#include "settings/Extras.h"
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+class AnalysisQueue;
+class Tform_mixer;
+
+class Nivelamento : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Nivelamento(Tform_mixer &console);
+    ~Nivelamento() override;
+
+    const Extras::Valores &valores() const { return m_valores; }
+    // From the settings window; switching either option on sends the lists to the analysis.
+    void define(const Extras::Valores &v);
+    void carrega(); // at the show
+    void grava();   // at the close
+
+    // The gain in dB for a player about to play `path`; a file not analysed yet plays at 0 dB
+    // and is analysed for its next time.
+    double ganho(const QString &path);
+    // With trimming on and the file analysed: where a hand-over starts it and where its sound
+    // ends (never before `posicao`, so the clock never reads an end already passed as far).
+    quint32 inicio(const QString &path) const;
+    quint32 fim(const QString &path, quint32 duracao, quint32 posicao) const;
+
+    // A deck's selected entry changed, or its list did.
+    void selecionada(const QString &path);
+    void listas_mudaram();
+
+private:
+    bool ativo() const { return m_valores.normalizar || m_valores.cortar_silencio; }
+    void envia_listas();
+    void progresso(int feitos, int total);
+    Tform_mixer &m_console;
+    Extras::Valores m_valores;
+    std::unique_ptr<AnalysisQueue> m_fila;
+    QTimer m_listas; // gathers a burst of list changes (AUTO PRG adds thousands at once)
+    QString m_mostrado; // the progress text last put on the status line
+};
