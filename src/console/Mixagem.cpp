@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 
 Mixagem::Mixagem(Tform_mixer &console)
     : m_console(console)
@@ -64,11 +65,18 @@ mixagem::Motivo Mixagem::decide(const Deck &sai, quint32 duracao, quint32 posica
     s.saindo = sai.saindo;
     s.outro_tocando = sai.outro->tocando();
     s.entradas_do_outro = sai.outro->lista->count();
-    // With trimming on, the time to mix counts back from the track's last sound.
-    s.duracao = m_console.nivelamento->fim(sai.canal->FileName, duracao, posicao);
+    s.duracao = duracao;
     s.posicao = posicao;
     s.nivel = sai.barra->value();
-    return mixagem::decide(s, regras());
+    mixagem::Regras r = regras();
+    // With trimming on, the time to mix counts back from the track's last sound (an end
+    // already passed reads as reached). That end is known, so a quiet stretch before it is a
+    // pause in the music, never a reason to mix by level.
+    if (const auto fim = m_console.nivelamento->fim_do_som(sai.canal->FileName)) {
+        s.duracao = std::max(posicao, std::min(duracao, *fim));
+        r.por_nivel = false;
+    }
+    return mixagem::decide(s, r);
 }
 
 void Mixagem::nao_tocou(const QStringList &falhas, bool nenhuma)

@@ -58,22 +58,31 @@ double Nivelamento::ganho(const QString &path)
     return audio::normalisationGainDb(*r, m_valores.alvo_lufs);
 }
 
-quint32 Nivelamento::inicio(const QString &path) const
+std::optional<audio::LoudnessResult> Nivelamento::som(const QString &path) const
 {
     if (!m_valores.cortar_silencio)
-        return 0;
-    const auto r = m_fila->lookup(path);
-    return r && r->ok && r->audible() ? quint32(r->audibleStartMs) : 0;
+        return std::nullopt;
+    auto r = m_fila->lookup(path);
+    if (!r || !r->ok || !r->audible())
+        return std::nullopt;
+    return r;
 }
 
-quint32 Nivelamento::fim(const QString &path, quint32 duracao, quint32 posicao) const
+quint32 Nivelamento::inicio(const QString &path) const
 {
-    if (!m_valores.cortar_silencio)
-        return duracao;
-    const auto r = m_fila->lookup(path);
-    if (!r || !r->ok || !r->audible())
-        return duracao;
-    return std::max(posicao, std::min(duracao, quint32(r->audibleEndMs)));
+    const auto r = som(path);
+    return r ? quint32(r->audibleStartMs) : 0;
+}
+
+std::optional<quint32> Nivelamento::fim_do_som(const QString &path) const
+{
+    const auto r = som(path);
+    return r ? std::optional<quint32>(quint32(r->audibleEndMs)) : std::nullopt;
+}
+
+bool Nivelamento::analisado(const QString &path) const
+{
+    return m_fila->lookup(path).has_value();
 }
 
 void Nivelamento::selecionada(const QString &path)

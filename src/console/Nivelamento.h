@@ -3,11 +3,13 @@
 // analysis of what the decks will play (their selected entries first, then the rest of their
 // lists), and the gain and the span of sound the players take from it. A file not analysed
 // in time plays as it is.
+#include "audio/Loudness.h"
 #include "settings/Extras.h"
 
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class AnalysisQueue;
 class Tform_mixer;
@@ -29,15 +31,19 @@ public:
     // and is analysed for its next time.
     double ganho(const QString &path);
     // With trimming on and the file analysed: where a hand-over starts it and where its sound
-    // ends (never before `posicao`, so the clock never reads an end already passed as far).
+    // ends; nothing otherwise.
     quint32 inicio(const QString &path) const;
-    quint32 fim(const QString &path, quint32 duracao, quint32 posicao) const;
+    std::optional<quint32> fim_do_som(const QString &path) const;
 
+    // The file has been through the analysis (measured, or found unreadable).
+    bool analisado(const QString &path) const;
     // A deck's selected entry changed, or its list did.
     void selecionada(const QString &path);
     void listas_mudaram();
 
 private:
+    // The file's analysis when trimming may use it.
+    std::optional<audio::LoudnessResult> som(const QString &path) const;
     bool ativo() const { return m_valores.normalizar || m_valores.cortar_silencio; }
     void envia_listas();
     void progresso(int feitos, int total);
