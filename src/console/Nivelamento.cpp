@@ -1,8 +1,10 @@
 #include "Nivelamento.h"
 
+#include "Acervo.h"
 #include "Deck.h"
 #include "UMIXER.h"
 #include "library/AnalysisQueue.h"
+#include "library/LibraryModel.h"
 #include "settings/funcoes.h"
 
 #include <QLabel>
@@ -18,6 +20,10 @@ Nivelamento::Nivelamento(Tform_mixer &console)
     m_listas.setInterval(300);
     connect(&m_listas, &QTimer::timeout, this, &Nivelamento::envia_listas);
     connect(m_fila.get(), &AnalysisQueue::progress, this, &Nivelamento::progresso);
+    connect(m_console.acervo->biblioteca, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_valores.analisar_acervo)
+            listas_mudaram();
+    });
     connect(m_fila.get(), &AnalysisQueue::storeProblem, this,
             [this](const QString &texto) { m_console.Label7->setText(texto); });
 }
@@ -40,7 +46,7 @@ void Nivelamento::grava()
 
 void Nivelamento::define(const Extras::Valores &v)
 {
-    const bool ligou = !ativo() && (v.normalizar || v.cortar_silencio);
+    const bool ligou = (!ativo() && (v.normalizar || v.cortar_silencio)) || (!m_valores.analisar_acervo && v.analisar_acervo);
     m_valores = v;
     if (ligou)
         envia_listas();
@@ -87,8 +93,17 @@ bool Nivelamento::analisado(const QString &path) const
 
 void Nivelamento::selecionada(const QString &path)
 {
-    if (ativo() && !path.isEmpty())
+    if (ativo() && !path.isEmpty() && !analisado(path))
         m_fila->urgent({path});
+}
+
+QStringList Nivelamento::ainda_nao(const QStringList &paths) const
+{
+    QStringList novos;
+    for (const QString &p : paths)
+        if (!p.isEmpty() && !analisado(p))
+            novos.append(p);
+    return novos;
 }
 
 void Nivelamento::listas_mudaram()
@@ -102,13 +117,20 @@ void Nivelamento::envia_listas()
     if (!ativo())
         return;
     Deck &a = *m_console.deck_a, &b = *m_console.deck_b;
-    m_fila->later(a.arquivos + b.arquivos);
+    m_fila->later(ainda_nao(a.arquivos + b.arquivos));
+    if (m_valores.analisar_acervo) {
+        const LibraryModel &acervo = *m_console.acervo->biblioteca;
+        QStringList todos;
+        todos.reserve(acervo.trackCount());
+        for (int i = 0; i < acervo.trackCount(); ++i)
+            todos.append(acervo.path(i));
+        m_fila->later(ainda_nao(todos));
+    }
     QStringList proximas;
     for (Deck *d : {&a, &b})
         if (d->lista->currentRow() >= 0)
             proximas.append(d->arquivos.value(d->lista->currentRow()));
-    proximas.removeAll(QString());
-    m_fila->urgent(proximas);
+    m_fila->urgent(ainda_nao(proximas));
 }
 
 void Nivelamento::progresso(int feitos, int total)

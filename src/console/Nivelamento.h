@@ -1,7 +1,7 @@
 #pragma once
 // Loudness normalisation and silence trimming: the options kept in EXTRAS.INI, the background
 // analysis of what the decks will play (their selected entries first, then the rest of their
-// lists), and the gain and the span of sound the players take from it. A file not analysed
+// lists, then the library if the operator asks), and the gain and the span of sound the players take from it. A file not analysed
 // in time plays as it is.
 #include "audio/Loudness.h"
 #include "settings/Extras.h"
@@ -37,7 +37,7 @@ public:
 
     // The file has been through the analysis (measured, or found unreadable).
     bool analisado(const QString &path) const;
-    // A deck's selected entry changed, or its list did.
+    // A deck's selected entry changed, or its list or the library did.
     void selecionada(const QString &path);
     void listas_mudaram();
 
@@ -46,6 +46,7 @@ private:
     std::optional<audio::LoudnessResult> som(const QString &path) const;
     bool ativo() const { return m_valores.normalizar || m_valores.cortar_silencio; }
     void envia_listas();
+    QStringList ainda_nao(const QStringList &paths) const; // those not analysed yet
     void progresso(int feitos, int total);
     Tform_mixer &m_console;
     Extras::Valores m_valores;

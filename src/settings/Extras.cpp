@@ -37,6 +37,7 @@ Valores le_linhas(const QStringList &linhas)
     Valores v;
     v.normalizar = chave(linhas, "NORMALIZAR", v.normalizar);
     v.cortar_silencio = chave(linhas, "CORTAR_SILENCIO", v.cortar_silencio);
+    v.analisar_acervo = chave(linhas, "ANALISAR_ACERVO", v.analisar_acervo);
     int alvo = 0;
     if (SettingsFile::inteiro(SettingsFile::le_chave(linhas, QStringLiteral("ALVO_LUFS"), QString()), &alvo))
         v.alvo_lufs = std::clamp(alvo, kAlvoMinimo, kAlvoMaximo);
@@ -47,7 +48,8 @@ QStringList monta_linhas(const Valores &v)
 {
     return {QStringLiteral("NORMALIZAR=%1").arg(int(v.normalizar)),
             QStringLiteral("ALVO_LUFS=%1").arg(std::clamp(v.alvo_lufs, kAlvoMinimo, kAlvoMaximo)),
-            QStringLiteral("CORTAR_SILENCIO=%1").arg(int(v.cortar_silencio))};
+            QStringLiteral("CORTAR_SILENCIO=%1").arg(int(v.cortar_silencio)),
+            QStringLiteral("ANALISAR_ACERVO=%1").arg(int(v.analisar_acervo))};
 }
 
 Valores carrega(const QString &caminho)

@@ -3,6 +3,7 @@
 //   NORMALIZAR=0|1        bring every track to the target loudness
 //   ALVO_LUFS=-14         the target, -23 to -8 LUFS
 //   CORTAR_SILENCIO=0|1   start and end tracks at their first and last sound
+//   ANALISAR_ACERVO=0|1   analyse the whole library too, after the decks' lists
 // A missing file, or a line that is missing or makes no sense, leaves that value's default.
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,7 @@ struct Valores
     bool normalizar = false;
     int alvo_lufs = kAlvoPadrao;
     bool cortar_silencio = false;
+    bool analisar_acervo = false;
 };
 
 Valores le_linhas(const QStringList &linhas);

@@ -150,8 +150,11 @@ Tform_config::Tform_config(QWidget *parent)
     SpinAlvo->setSuffix(QStringLiteral(" LUFS"));
     SpinAlvo->setValue(Extras::kAlvoPadrao);
     CheckCortarSilencio = named(new QCheckBox(QStringLiteral("Cortar silêncio"), volume), "CheckCortarSilencio",
-                                QRect(10, 48, 200, 20),
+                                QRect(10, 48, 150, 20),
                                 QStringLiteral("A mixagem conta do fim do som e começa a música no primeiro som"));
+    CheckAnalisarAcervo = named(new QCheckBox(QStringLiteral("Analisar o acervo"), volume), "CheckAnalisarAcervo",
+                                QRect(170, 48, 160, 20),
+                                QStringLiteral("Analisa também as músicas do acervo, depois das listas dos decks"));
 
     BitBtn3 = named(new QPushButton(QStringLiteral("Restaurar Padrão"), panel), "BitBtn3", QRect(12, 380, 140, 30));
     BitBtn1 = named(new QPushButton(QStringLiteral("OK"), panel), "BitBtn1", QRect(500, 380, 90, 30));
@@ -210,6 +213,7 @@ void Tform_config::FormShow()
     CheckNormalizar->setChecked(extras.normalizar);
     SpinAlvo->setValue(extras.alvo_lufs);
     CheckCortarSilencio->setChecked(extras.cortar_silencio);
+    CheckAnalisarAcervo->setChecked(extras.analisar_acervo);
     TrackBar1->setValue(m->tempo_fade);
     // Also when the position did not change: the label must show the fade OK will store.
     TrackBar1Change();
@@ -240,7 +244,8 @@ void Tform_config::BitBtn1Click()
         if (ComboBox2->currentIndex() >= 0)
             m->device_cue = qint16(ComboBox2->currentIndex() + 1);
         m->tempo_fade = Label7->text().toInt();
-        m->nivelamento->define({CheckNormalizar->isChecked(), SpinAlvo->value(), CheckCortarSilencio->isChecked()});
+        m->nivelamento->define({CheckNormalizar->isChecked(), SpinAlvo->value(), CheckCortarSilencio->isChecked(),
+                                CheckAnalisarAcervo->isChecked()});
         if (mudou) {
             // The close asks first and stops the decks only when the operator confirms it;
             // a cancelled exit leaves the music playing.
@@ -276,6 +281,7 @@ void Tform_config::BitBtn3Click()
     CheckNormalizar->setChecked(false);
     SpinAlvo->setValue(Extras::kAlvoPadrao);
     CheckCortarSilencio->setChecked(false);
+    CheckAnalisarAcervo->setChecked(false);
 }
 
 bool Tform_config::eventFilter(QObject *watched, QEvent *event)

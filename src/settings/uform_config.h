@@ -29,7 +29,7 @@ public:
     QCheckBox *Checkbox4, *Checkbox3, *checkbox_wma, *Checkbox1;
     QSlider *MMSwitch1;
     QSpinBox *RxSpinEdit7, *RxSpinEdit1;
-    QCheckBox *CheckNormalizar, *CheckCortarSilencio;
+    QCheckBox *CheckNormalizar, *CheckCortarSilencio, *CheckAnalisarAcervo;
     QSpinBox *SpinAlvo;
     QPushButton *BitBtn3, *BitBtn1, *BitBtn2;
     QLabel *Image1;

@@ -4,6 +4,7 @@
 #include "ConsoleHarness.h"
 #include "TestSupport.h"
 #include "audio/Loudness.h"
+#include "library/LibraryModel.h"
 #include "settings/DataFolder.h"
 #include "settings/Extras.h"
 #include "settings/uform_config.h"
@@ -133,12 +134,13 @@ class TestLoudnessMix : public QObject
     std::unique_ptr<Tform_config> config;
 
     // The options as the operator sets them: in the settings window, then OK.
-    void options(bool normalise, int target, bool trim)
+    void options(bool normalise, int target, bool trim, bool library = false)
     {
         config->FormShow();
         config->CheckNormalizar->setChecked(normalise);
         config->SpinAlvo->setValue(target);
         config->CheckCortarSilencio->setChecked(trim);
+        config->CheckAnalisarAcervo->setChecked(library);
         config->BitBtn1->click();
     }
 
@@ -257,21 +259,29 @@ private slots:
         qInfo("longest silence at a hand-over: %.1f s; the pause kept: %.1f s", longest, pause);
     }
 
-    // The options are the settings window's, kept in EXTRAS.INI by the close and back at the next show.
+    // The options are the settings window's, kept in EXTRAS.INI by the close and back at the
+    // next show; asked to, the analysis takes in the library after the decks' lists.
     void optionsSurviveARestart()
     {
         const QString file = DataFolder::filePath(Extras::nomeArquivo());
         QFile::remove(file);
+        const QString inLibrary = track("acervo.wav", 700, -20, 1);
+        m->acervo->biblioteca->setLines({"ACERVO#" + inLibrary});
         options(true, -18, true);
+        QTest::qWait(500);
+        QVERIFY(!m->nivelamento->analisado(inLibrary));
+        options(true, -18, true, true);
+        QTRY_VERIFY(m->nivelamento->analisado(inLibrary));
         {
             BoxAnswerer yes(QMessageBox::Yes);
             m->close();
         }
-        QCOMPARE(readBytes(file), QByteArray("NORMALIZAR=1\r\nALVO_LUFS=-18\r\nCORTAR_SILENCIO=1\r\n"));
+        QCOMPARE(readBytes(file), QByteArray("NORMALIZAR=1\r\nALVO_LUFS=-18\r\nCORTAR_SILENCIO=1\r\nANALISAR_ACERVO=1\r\n"));
         closeMixingConsole(m, config);
         openMixingConsole(m, config);
         config->FormShow();
-        QVERIFY(config->CheckNormalizar->isChecked() && config->CheckCortarSilencio->isChecked());
+        QVERIFY(config->CheckNormalizar->isChecked() && config->CheckCortarSilencio->isChecked()
+                && config->CheckAnalisarAcervo->isChecked());
         QCOMPARE(config->SpinAlvo->value(), -18);
         QFile::remove(file);
         closeMixingConsole(m, config);

@@ -187,7 +187,7 @@ private slots:
 
         v = {true, -18, true};
         QVERIFY(Extras::grava(v, path));
-        QCOMPARE(readBytes(path), QByteArray("NORMALIZAR=1\r\nALVO_LUFS=-18\r\nCORTAR_SILENCIO=1\r\n"));
+        QCOMPARE(readBytes(path), QByteArray("NORMALIZAR=1\r\nALVO_LUFS=-18\r\nCORTAR_SILENCIO=1\r\nANALISAR_ACERVO=0\r\n"));
         const Extras::Valores lido = Extras::carrega(path);
         QVERIFY(lido.normalizar && lido.cortar_silencio);
         QCOMPARE(lido.alvo_lufs, -18);
