@@ -33,7 +33,7 @@ fi
 
 if [ "$which" != asan ]; then
   audio=(tst_decoder tst_devices tst_dsp tst_format_changes tst_player tst_sound tst_mixing tst_soundserver
-    tst_loudness tst_analysis)
+    tst_loudness tst_analysis tst_handover)
   bash scripts/sanitizer-build.sh thread build-tsan "${audio[@]}"
   export TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp:halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0:die_after_fork=0"
   regex="^($(IFS='|'; echo "${audio[*]}"))\$"
