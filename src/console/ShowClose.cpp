@@ -120,6 +120,7 @@ void Tform_mixer::FormShow()
     if (screen() && width() < screen()->availableGeometry().width())
         setGeometry(screen()->availableGeometry());
     cartucheira->carrega_grupo(CartridgeBank::fileName());
+    memoria->restaura();
     emit consoleShown();
 }
 
@@ -179,5 +180,6 @@ void Tform_mixer::FormClose(QCloseEvent *event)
     if (!TextFile::writeLines(caminhoConfiguracao(), linhas))
         funcoes::mensagem(QStringLiteral("Erro ao Gravar arquivo do sistema"));
     nivelamento->grava();
+    memoria->termina();
     event->accept();
 }

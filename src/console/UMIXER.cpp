@@ -76,6 +76,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     mixagem = std::make_unique<Mixagem>(*this);
     placas = std::make_unique<Placas>(*this);
     nivelamento = std::make_unique<Nivelamento>(*this);
+    memoria = std::make_unique<MemoriaShow>(*this);
     wireMiddle();
 }
 
@@ -83,6 +84,7 @@ Tform_mixer::~Tform_mixer()
 {
     // The parts go while the widgets they watch are still there; their filters, connections
     // and players' callbacks go with them.
+    memoria.reset();
     nivelamento.reset();
     placas.reset();
     cartucheira.reset();

@@ -6,6 +6,7 @@
 #include "Acervo.h"
 #include "Cartucheira.h"
 #include "Deck.h"
+#include "MemoriaShow.h"
 #include "Mixagem.h"
 #include "Nivelamento.h"
 #include "Placas.h"
@@ -59,6 +60,7 @@ public:
     std::unique_ptr<Cartucheira> cartucheira;
     std::unique_ptr<Placas> placas;
     std::unique_ptr<Nivelamento> nivelamento;
+    std::unique_ptr<MemoriaShow> memoria;
     // The status line when it has nothing to say.
     static QString legendaPadrao() { return QStringLiteral("Quorvanti Velarix-Pro"); }
     // Deck 1 is A; any other number is B, as the desk has always counted.

@@ -308,11 +308,12 @@ bool grava(const EstadoDoShow &estado, const QString &caminho, QString *erro)
 Retomada decide_inicio(const Leitura &leitura, bool arquivo_de_inicio)
 {
     Retomada r;
-    if (leitura.situacao == Situacao::ausente || leitura.situacao == Situacao::inutilizavel)
+    // After a normal close the operator starts afresh, as the console always has.
+    if (leitura.situacao != Situacao::interrompido)
         return r;
     r.acao = Acao::so_listas;
     const EstadoDoShow &e = leitura.estado;
-    if (leitura.situacao != Situacao::interrompido || arquivo_de_inicio || !e.auto_mix || e.no_ar == NoAr::nenhum)
+    if (arquivo_de_inicio || !e.auto_mix || e.no_ar == NoAr::nenhum)
         return r;
     const Deck &d = e.no_ar == NoAr::A ? e.a : e.b;
     // The lists may have been saved a moment apart from the position: an entry that is no

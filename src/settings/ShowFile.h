@@ -83,7 +83,8 @@ struct Retomada
     qint64 posicao = 0;
 };
 
-// Only a show that was cut off with Auto Mix on and a deck on air resumes playing; a start-up
+// Only a show that was cut off comes back (a normal close starts afresh), and only one with
+// Auto Mix on and a deck on air resumes playing; a start-up
 // file on the command line decides what plays instead (the lists still come back, and the
 // start-up file is opened after them).
 Retomada decide_inicio(const Leitura &leitura, bool arquivo_de_inicio);

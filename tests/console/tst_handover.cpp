@@ -2,6 +2,7 @@
 // entries in the incoming list, the crossfader left at one end, the Mix buttons right after
 // an automatic hand-over, and seeking by dragging.
 #include "ConsoleHarness.h"
+#include "OnAir.h"
 #include "StuckPipe.h"
 #include "TestSupport.h"
 #include "settings/uform_config.h"
@@ -22,38 +23,9 @@ QString recordDir()
     return fixtureDir() + "/ar";
 }
 
-// What the transmission card played during the last `seconds`: level (RMS of one channel,
-// 0..1, the left unless told) and the tone's frequency from its zero crossings.
-struct Heard
-{
-    double level = 0;
-    double hz = 0;
-};
-
 Heard lastSecondsOnAir(double seconds, int channel = 0)
 {
-    QFile f(recordDir() + "/card1.wav");
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray all = f.readAll();
-    if (all.size() < 44 || !all.startsWith("RIFF"))
-        return {};
-    quint32 rate = 0;
-    std::memcpy(&rate, all.constData() + 24, 4);
-    const qsizetype frames = (all.size() - 44) / 4;
-    const qsizetype want = qMin<qsizetype>(frames, qsizetype(seconds * rate));
-    const auto *s = reinterpret_cast<const qint16 *>(all.constData() + 44);
-    double sum = 0;
-    int crossings = 0;
-    for (qsizetype i = frames - want; i < frames; ++i) {
-        const double v = s[2 * i + channel] / 32768.0;
-        sum += v * v;
-        if (i > frames - want && (s[2 * i + channel] >= 0) != (s[2 * (i - 1) + channel] >= 0))
-            ++crossings;
-    }
-    if (want == 0)
-        return {};
-    return {std::sqrt(sum / double(want)), crossings / 2.0 / (double(want) / rate)};
+    return heardOnAir(recordDir() + "/card1.wav", seconds, channel);
 }
 
 // The slider's own geometry, from its own style.

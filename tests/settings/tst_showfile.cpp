@@ -221,7 +221,7 @@ private slots:
         QTest::newRow("no file") << Leitura() << false << Acao::nada << NoAr::nenhum;
         QTest::newRow("no file, start-up file") << Leitura() << true << Acao::nada << NoAr::nenhum;
         QTest::newRow("unusable file") << ruim << false << Acao::nada << NoAr::nenhum;
-        QTest::newRow("ended normally") << leitura(Situacao::terminou) << false << Acao::so_listas << NoAr::nenhum;
+        QTest::newRow("ended normally") << leitura(Situacao::terminou) << false << Acao::nada << NoAr::nenhum;
         QTest::newRow("cut off, A on air") << leitura(Situacao::interrompido) << false << Acao::retoma << NoAr::A;
         QTest::newRow("cut off, start-up file") << leitura(Situacao::interrompido) << true << Acao::so_listas << NoAr::nenhum;
 
