@@ -55,7 +55,9 @@ void MemoriaShow::restaura()
     if (r.acao == ShowFile::Acao::retoma) {
         m_console.LEDButton1->setChecked(lida.estado.auto_mix);
         m_console.LEDButton2->setChecked(lida.estado.por_nivel);
-        retoma(r.deck == ShowFile::NoAr::A ? *m_console.deck_a : *m_console.deck_b, r.entrada, r.posicao);
+        Deck &volta = r.deck == ShowFile::NoAr::A ? *m_console.deck_a : *m_console.deck_b;
+        retoma(volta, r.entrada, r.posicao);
+        m_console.mixagem->prepara(*volta.outro); // ready for the next hand-over, as before the cut
     } else if (r.acao == ShowFile::Acao::so_listas) {
         for (Deck *d : {m_console.deck_a.get(), m_console.deck_b.get()})
             m_console.mixagem->prepara(*d);
