@@ -22,7 +22,7 @@ MemoriaShow::MemoriaShow(Tform_mixer &console)
         if (m_subindo.isValid())
             sobe_volume();
         else
-            retoma(*m_retomando, -1, m_posicao);
+            segue_retomada();
     });
 }
 
@@ -81,13 +81,22 @@ void MemoriaShow::devolve_lista(Deck &d, const ShowFile::Deck &salvo)
 
 void MemoriaShow::retoma(Deck &d, int entrada, qint64 posicao)
 {
-    if (entrada >= 0) {
-        m_retomando = &d;
-        m_posicao = posicao;
-        d.lista->setCurrentRow(entrada);
-        d.abre(entrada);
-    }
-    switch (d.abertura(0)) {
+    m_retomando = &d;
+    m_arquivo = d.arquivos.value(entrada);
+    m_posicao = posicao;
+    d.lista->setCurrentRow(entrada);
+    d.abre(entrada);
+    segue_retomada();
+}
+
+void MemoriaShow::segue_retomada()
+{
+    Deck &d = *m_retomando;
+    Deck::Abertura a = d.abertura(0);
+    // The mix's own watch over background openings may have taken the answer first.
+    if (a == Deck::Abertura::Nenhuma && d.ja_carregada(m_arquivo))
+        a = Deck::Abertura::Aberta;
+    switch (a) {
     case Deck::Abertura::Esperando:
         m_retomada.start();
         return;
@@ -97,7 +106,7 @@ void MemoriaShow::retoma(Deck &d, int entrada, qint64 posicao)
     case Deck::Abertura::Falhou:
         m_retomada.stop();
         m_retomando = nullptr;
-        m_console.mixagem->nao_tocou({TMorvelBass::titleOf(d.arquivos.value(d.lista->currentRow()))});
+        m_console.mixagem->nao_tocou({TMorvelBass::titleOf(m_arquivo)});
         return;
     }
     m_console.mixagem->FadePadro1Click();

@@ -35,6 +35,7 @@ private:
     void observa();
     void devolve_lista(Deck &d, const ShowFile::Deck &salvo);
     void retoma(Deck &d, int entrada, qint64 posicao);
+    void segue_retomada(); // until the entry has opened, then plays it
     void sobe_volume();
 
     Tform_mixer &m_console;
@@ -46,6 +47,7 @@ private:
 
     // The deck resuming: waiting for its file, then fading in.
     Deck *m_retomando = nullptr;
+    QString m_arquivo;
     qint64 m_posicao = 0;
     QTimer m_retomada;
     QElapsedTimer m_subindo;
