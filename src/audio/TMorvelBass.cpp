@@ -169,11 +169,6 @@ QString TMorvelBass::titleOf(const QString &path)
     return cut < 0 ? path : path.mid(cut + 1);
 }
 
-static QString eightBitRefused()
-{
-    return QStringLiteral("16-bit stereo sources only. Please select another.");
-}
-
 void TMorvelBass::LoadFile(const QString &path)
 {
     BeginLoad(path);
@@ -185,12 +180,13 @@ void TMorvelBass::LoadFile(const QString &path)
         AbandonLoad();
         why = QStringLiteral("the file does not answer");
         break;
+    case LoadState::Refused:
+        funcoes::mensagem(QStringLiteral("16-bit stereo sources only. Please select another."));
+        return;
     case LoadState::Idle:
+        why = QStringLiteral("the player's sound device is not open");
+        break;
     case LoadState::Failed:
-        if (why == eightBitRefused()) {
-            funcoes::mensagem(why);
-            return;
-        }
         break;
     }
     throw audio::LoadError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why).toStdString());
@@ -242,9 +238,7 @@ TMorvelBass::LoadState TMorvelBass::PollLoad(int ms, QString *why)
     if (engine().isEightBit(Channel)) {
         engine().streamFree(Channel);
         Channel = 0;
-        if (why)
-            *why = eightBitRefused();
-        return LoadState::Failed;
+        return LoadState::Refused;
     }
     Loaded = true;
     return LoadState::Loaded;

@@ -65,7 +65,8 @@ public:
     // Loading without waiting on the file: BeginLoad frees the current stream and starts
     // opening `path`; PollLoad waits at most `ms` and, once the file opened, completes the
     // load as LoadFile does. Another load, FreeStream or AbandonLoad drops a pending one.
-    enum class LoadState { Idle, Pending, Loaded, Failed };
+    // Refused: the file opened but holds a source the player cannot play (8-bit).
+    enum class LoadState { Idle, Pending, Loaded, Failed, Refused };
     void BeginLoad(const QString &path);
     LoadState PollLoad(int ms, QString *why = nullptr);
     void AbandonLoad();

@@ -114,6 +114,7 @@ Deck::Abertura Deck::abertura(int espera_ms)
         break;
     case TMorvelBass::LoadState::Idle:
     case TMorvelBass::LoadState::Failed:
+    case TMorvelBass::LoadState::Refused:
         break;
     }
     limpa_mixer();

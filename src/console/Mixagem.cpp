@@ -171,7 +171,8 @@ void Mixagem::prepara(Deck &d)
 {
     d.abre(d.lista->currentRow());
     segue(d, kEsperaMs);
-    acompanha();
+    if (!d.canal->LoadingFile().isEmpty())
+        m_espera.start();
 }
 
 void Mixagem::segue(Deck &d, int espera_ms)
