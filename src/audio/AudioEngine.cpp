@@ -241,6 +241,13 @@ uint64_t AudioEngine::underruns(int device) const
     return it == m_devices.end() ? 0 : it->second.mixer->underruns();
 }
 
+double AudioEngine::outputPeakDb(int device)
+{
+    auto it = m_devices.find(device);
+    const float peak = it == m_devices.end() ? 0.f : it->second.mixer->takePeak();
+    return peak > 0.f ? std::max(kSilenceDb, 20.0 * std::log10(double(peak))) : kSilenceDb;
+}
+
 bool AudioEngine::isOffline() const
 {
     return m_backend && m_backend->isOffline();

@@ -41,6 +41,10 @@ public:
     int currentDevice() const { return m_current; }
     void setBufferLength(int ms) { m_bufferMs = ms; }
     uint64_t underruns(int device) const;
+    // The loudest sample the device's mix sent out since the last call, in dBFS (kSilenceDb
+    // for nothing at all, or a device that is not open).
+    static constexpr double kSilenceDb = -120.0;
+    double outputPeakDb(int device);
 
     // A card can vanish and return while the program runs. watchCards(), called a few times a
     // second from the UI thread, notices it: the lost card's mix moves to the system's default

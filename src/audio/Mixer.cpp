@@ -94,6 +94,16 @@ void Mixer::applyGain(float *out, int frames)
     }
 }
 
+void Mixer::notePeak(const float *out, int frames)
+{
+    float peak = 0.f;
+    for (int i = 0; i < frames * 2; ++i)
+        peak = std::max(peak, std::fabs(out[i]));
+    // A reader's reset racing this store loses at most one block's figure.
+    if (peak > m_peak.load(std::memory_order_relaxed))
+        m_peak.store(peak, std::memory_order_relaxed);
+}
+
 void Mixer::render(float *out, int frames)
 {
 #if defined(__SSE__)
@@ -126,6 +136,7 @@ void Mixer::render(float *out, int frames)
     }
     m_limiter.process(out, frames);
     applyGain(out, frames);
+    notePeak(out, frames);
     m_blocks.fetch_add(1);
     m_inRender.store(false);
 }

@@ -37,6 +37,9 @@ public:
     void fadeOut() { m_muted.store(true); }
     bool faded() const { return m_faded.load(); }
 
+    // UI thread: the highest sample level (0..1) this mix sent to its card since the last call.
+    float takePeak() { return m_peak.exchange(0.f, std::memory_order_relaxed); }
+
     // When set, render() decodes what each stream needs first (offline rendering).
     void setDecodeInline(bool on) { m_decodeInline = on; }
 
@@ -45,6 +48,7 @@ public:
 
 private:
     void applyGain(float *out, int frames);
+    void notePeak(const float *out, int frames);
     bool holding(float *out, int frames);
     std::array<std::atomic<Stream *>, kSlots> m_slots{};
     std::vector<std::shared_ptr<Stream>> m_owned;   // UI thread: keeps attached streams alive
@@ -62,6 +66,7 @@ private:
     std::atomic<bool> m_muted{false};
     std::atomic<bool> m_restart{false};
     std::atomic<bool> m_faded{false};
+    std::atomic<float> m_peak{0.f};
     float m_gain = 1.f; // audio thread
     int m_hold = 0;     // audio thread: frames of silence still to give before the fade-in
 };

@@ -85,18 +85,18 @@ void Mixagem::nao_tocou(const QStringList &falhas, bool nenhuma)
                               + QStringLiteral("Não foi possível tocar: ") + falhas.join(QStringLiteral(", ")));
 }
 
-void Mixagem::passa_vez(Deck &sai)
+void Mixagem::passa_vez(Deck &sai, const QString &motivo)
 {
     if (!entrando())
-        comeca_entrada(*sai.outro, false);
+        comeca_entrada(*sai.outro, false, motivo);
 }
 
-void Mixagem::comeca_entrada(Deck &entra, bool manual)
+void Mixagem::comeca_entrada(Deck &entra, bool manual, const QString &motivo)
 {
     // Nothing in that list played last time and nothing has been added since.
     if (entra.sem_entrada == entra.lista->count())
         return;
-    m_entrada = {&entra, manual, 0, {}};
+    m_entrada = {&entra, manual, 0, {}, motivo};
     tenta(kEsperaMs);
 }
 
@@ -146,6 +146,8 @@ bool Mixagem::no_ar()
     if (!e.tocando())
         return false;
     e.sem_entrada = -1;
+    if (!m_entrada.motivo.isEmpty())
+        m_console.Label7->setText(m_entrada.motivo);
     if (!m_entrada.falhas.isEmpty())
         nao_tocou(m_entrada.falhas);
     // The outgoing deck fades only once the incoming one really plays.

@@ -25,8 +25,8 @@ public:
     // and once it really plays fades `sai` out. The entries' files are opened without the
     // window waiting on them: an answer within kEsperaMs is taken at once, a later one on a
     // following tick. When none plays, the failures are named on the status line and `sai`
-    // plays on.
-    void passa_vez(Deck &sai);
+    // plays on. `motivo`, when given, goes on the status line once the other deck plays.
+    void passa_vez(Deck &sai, const QString &motivo = {});
     // Opens `d`'s selected entry in the background (a deck's next entry after its end during
     // an automatic mix); a failure is named on the status line.
     void prepara(Deck &d);
@@ -49,7 +49,7 @@ public:
 
 private:
     void passa_a_mao(Deck &entra);
-    void comeca_entrada(Deck &entra, bool manual);
+    void comeca_entrada(Deck &entra, bool manual, const QString &motivo = {});
     void tenta(int espera_ms);
     void segue(Deck &d, int espera_ms); // a background opening that no hand-over waits for
     bool no_ar();
@@ -63,6 +63,7 @@ private:
         bool manual = false;
         int tentadas = 0;
         QStringList falhas;
+        QString motivo;
     };
     Tform_mixer &m_console;
     Entrada m_entrada;

@@ -77,6 +77,7 @@ Tform_mixer::Tform_mixer(QWidget *parent)
     placas = std::make_unique<Placas>(*this);
     nivelamento = std::make_unique<Nivelamento>(*this);
     memoria = std::make_unique<MemoriaShow>(*this);
+    vigia = std::make_unique<VigiaDoAr>(*this);
     wireMiddle();
 }
 
@@ -84,6 +85,7 @@ Tform_mixer::~Tform_mixer()
 {
     // The parts go while the widgets they watch are still there; their filters, connections
     // and players' callbacks go with them.
+    vigia.reset();
     memoria.reset();
     nivelamento.reset();
     placas.reset();

@@ -10,6 +10,7 @@
 #include "Mixagem.h"
 #include "Nivelamento.h"
 #include "Placas.h"
+#include "VigiaDoAr.h"
 #include "audio/TMorvelBass.h"
 
 #include <QAction>
@@ -61,6 +62,7 @@ public:
     std::unique_ptr<Placas> placas;
     std::unique_ptr<Nivelamento> nivelamento;
     std::unique_ptr<MemoriaShow> memoria;
+    std::unique_ptr<VigiaDoAr> vigia;
     // The status line when it has nothing to say.
     static QString legendaPadrao() { return QStringLiteral("Quorvanti Velarix-Pro"); }
     // Deck 1 is A; any other number is B, as the desk has always counted.

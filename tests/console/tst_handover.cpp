@@ -311,6 +311,36 @@ private slots:
         }
     }
 
+    // A long silent stretch inside deck A's track: after 8 s of dead air the automatic mix
+    // hands over to deck B and says why. Once the operator has stopped both decks, silence is
+    // theirs and nothing starts by itself.
+    void deadAirHandsOverUnlessTheOperatorStopped()
+    {
+        const QString gap = ffmpeg({"-f", "lavfi", "-i", "aevalsrc=0.5*sin(2*PI*440*t)*(lt(t\\,1)+gt(t\\,30)):d=40:s=44100"},
+                                   "buraco.wav");
+        QVERIFY(!gap.isEmpty());
+        fillDeck(*m, 1, {gap});
+        fillDeck(*m, 2, {b1000});
+        m->deck_b->lista->setCurrentRow(0);
+        QVERIFY(m->mixagem->auto_mix());
+        QElapsedTimer clock;
+        clock.start();
+        start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(m->deck_b->canal->Playing, 12000);
+        QVERIFY2(clock.elapsed() > 8500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(m->Label7->text(), QString("Silêncio no ar por 8 s em buraco.wav - deck B no ar"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m->deck_a->canal->Playing, 3000);
+        QTest::qWait(300);
+        const Heard h = lastSecondsOnAir(0.25);
+        QVERIFY2(h.level > 0.25 && std::fabs(h.hz - 1000) < 40, qPrintable(QString("level %1, %2 Hz").arg(h.level).arg(h.hz)));
+
+        m->deck_b->canal->setVolume(10); // a quiet deck stops at once
+        QTest::mouseClick(m->deck_b->parar, Qt::LeftButton);
+        QVERIFY(!m->deck_b->canal->Playing);
+        QTest::qWait(9000);
+        QVERIFY(!m->deck_a->canal->Playing && !m->deck_b->canal->Playing);
+    }
+
     void aStoppedDeckShowsAnEmptyBox()
     {
         fillDeck(*m, 1, {a440, a440});
