@@ -16,7 +16,8 @@ bash scripts/build.sh >/dev/null
 exe=$PWD/build/app/velarix
 
 work=${2:-$(mktemp -d /tmp/velarix-soak.XXXXXX)}
-mkdir -p "$work/set" "$work/home" "$work/ar"
+mkdir -p "$work/set" "$work/home" "$work/ar" "$work/run"
+chmod 700 "$work/run"
 set_dir=$(cd "$work/set" && pwd)
 echo "folder: $work"
 
@@ -38,8 +39,9 @@ noise ruido_rosa.mp3 pink 52
 noise ruido_branco.ogg white 33
 noise ruido_marrom.wav brown 64
 noise ruido_rosa_2.wma pink 41
-# 15 s of tone, 12 s of nothing, 15 s of tone.
-gera buraco.mp3 -f lavfi -i "aevalsrc=0.4*sin(2*PI*500*t)*(lt(t\\,15)+gt(t\\,27)):d=42:s=44100" -ac 2
+# 15 s of tone, 12 s of nothing, 40 s of tone: the quiet stretch ends well before the last
+# 25 s, where a quiet track is mixed out by level anyway.
+gera buraco.mp3 -f lavfi -i "aevalsrc=0.4*sin(2*PI*500*t)*(lt(t\\,15)+gt(t\\,27)):d=67:s=44100" -ac 2
 head -c 20000 /dev/urandom >"$set_dir/lixo.mp3"
 head -c 3000 "$set_dir/tom_330.ogg" >"$set_dir/cortado.ogg"
 lista_a=(tom_220.mp3 ruido_rosa.mp3 lixo.mp3 tom_440.wav buraco.mp3 ruido_marrom.wav tom_880.ogg sumiu.mp3)
@@ -64,7 +66,7 @@ printf '{"screens":[{"name":"screen","x":0,"y":0,"width":1024,"height":768,"logi
     >"$work/screen.json"
 
 # ---- the night ----
-QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json" VELARIX_AUDIO="record:$work/ar:2" \
+XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json" VELARIX_AUDIO="record:$work/ar:2" \
     VELARIX_HOME="$work/home" VELARIX_NO_SPLASH=1 VELARIX_MESSAGES=stderr \
     VELARIX_INSTANCE_KEY="velarix-soak-$$" "$exe" 2>"$work/console.log" &
 pid=$!
