@@ -230,16 +230,25 @@ private slots:
         size_t i = before;
         while (i < r.windows.size() && r.windows[i].db < -50)
             ++i;
+        // A tone counts once held for three windows: a window only partly filled by a tone, at
+        // the edge of a silence, reads as a lower one.
         QStringList order;
-        double pause = 0, longest = 0;
+        double pause = 0, longest = 0, held = 0;
+        int heldFor = 0;
         while (i < r.windows.size()) {
             if (r.windows[i].db >= -50) {
+                double tone = 0;
                 for (double hz : {550.0, 850.0, 1300.0, 2100.0})
-                    if (near(r.windows[i].hz, hz) && (order.isEmpty() || order.last() != QString::number(hz)))
-                        order << QString::number(hz);
+                    if (near(r.windows[i].hz, hz))
+                        tone = hz;
+                heldFor = tone > 0 && tone == held ? heldFor + 1 : 1;
+                held = tone;
+                if (tone > 0 && heldFor == 3 && (order.isEmpty() || order.last() != QString::number(tone)))
+                    order << QString::number(tone);
                 ++i;
                 continue;
             }
+            held = 0;
             size_t j = i;
             while (j < r.windows.size() && r.windows[j].db < -50)
                 ++j;
@@ -253,7 +262,8 @@ private slots:
                 longest = std::max(longest, seconds);
             i = j;
         }
-        QCOMPARE(order, QStringList({"550", "850", "1300", "2100"}));
+        // The recording may have run on into the next hand-over.
+        QVERIFY2(order.mid(0, 4) == QStringList({"550", "850", "1300", "2100"}), qPrintable(order.join(" ")));
         QVERIFY2(pause >= 1.7 && pause <= 2.3, qPrintable(QString::number(pause)));
         QVERIFY2(longest <= 1.0, qPrintable(QString::number(longest)));
         qInfo("longest silence at a hand-over: %.1f s; the pause kept: %.1f s", longest, pause);
